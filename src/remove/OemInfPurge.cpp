@@ -1,0 +1,4 @@
+// Placeholder until the file search lands.
+#include "remove/CDriverRemover.h"
+
+void CDriverRemover::PurgeOemInfFiles() {}
