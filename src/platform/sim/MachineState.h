@@ -1,0 +1,216 @@
+// The inside of a simulated machine: its registry tree, its drives, its faults,
+// what it has recorded. The sim's services (Sim*.cpp) work on this state.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/sim/Machine.h"
+
+namespace sim {
+
+// ASCII case folding, as the registry and the file system compare names.
+char FoldCase(char c);
+std::string UpperAscii(std::string_view text);
+bool EqualNoCase(std::string_view a, std::string_view b);
+int CompareNoCase(std::string_view a, std::string_view b);
+struct LessNoCase {
+  bool operator()(const std::string& a, const std::string& b) const { return CompareNoCase(a, b) < 0; }
+};
+// "*" and "?" wildcards, case-insensitive, as FindFirstFile and [Faults] match names.
+bool WildcardMatch(std::string_view pattern, std::string_view text);
+
+// ---- Registry ----
+
+struct RegNode {
+  std::string name;  // as created
+  RegNode* parent = nullptr;
+  std::vector<std::pair<std::string, RegValue>> values;  // insertion order
+  std::vector<std::shared_ptr<RegNode>> subkeys;          // sorted without regard to case
+  bool deleted = false;
+  // Access control, as far as the program relies on it.
+  bool denyFullAccess = false;    // full-access opens and deletion refused until granted
+  bool currentUserGrant = false;  // CURRENT_USER holds GENERIC_ALL
+  bool grantInherits = false;     // that grant reaches every subkey
+
+  RegNode* Child(std::string_view childName) const;
+  // Index of the child in subkeys, or of where it would go.
+  std::size_t LowerBound(std::string_view childName) const;
+  RegNode* AddChild(std::string_view childName);  // existing or new
+  void RemoveChild(RegNode* child);
+  const RegValue* Value(std::string_view valueName) const;
+  RegValue* Value(std::string_view valueName);
+  void SetValue(std::string_view valueName, RegValue value);
+  bool RemoveValue(std::string_view valueName);
+  // "HKLM\a\b" for this node.
+  std::string Path() const;
+  // Whether a grant to CURRENT_USER on this key or (inherited) on a parent lets it
+  // be opened for full access.
+  bool FullAccessAllowed() const;
+};
+
+class RegistryTree {
+ public:
+  RegistryTree();
+  RegistryTree(const RegistryTree& other);  // deep copy
+  RegistryTree& operator=(const RegistryTree& other);
+
+  // Roots by short name "HKLM"/"HKCU" or long "HKEY_LOCAL_MACHINE"/"HKEY_CURRENT_USER".
+  RegNode* Root(std::string_view rootName) const;
+  RegNode* Root(plat::HKey predefined) const;
+  // Splits "HKLM\a\b" and walks it; null when missing. Both separators count.
+  RegNode* Find(std::string_view path) const;
+  RegNode* Create(std::string_view path);
+  bool Remove(std::string_view path);  // the key and its subtree
+  // Walks sub below node ("a\b"); null when missing.
+  static RegNode* Walk(RegNode* node, std::string_view sub);
+  static RegNode* CreateBelow(RegNode* node, std::string_view sub);
+
+  // Every key, depth-first in enumeration order, with its values.
+  void ForEach(const std::function<void(const RegNode&)>& visit) const;
+
+ private:
+  std::shared_ptr<RegNode> hklm_;
+  std::shared_ptr<RegNode> hkcu_;
+};
+
+// ---- Files ----
+
+// What a file or folder was before the program first changed it.
+struct PriorFileState {
+  bool existed = false;
+  bool folder = false;
+  std::uint64_t hash = 0;
+  std::uint64_t size = 0;
+  plat::DWORD attributes = 0;
+};
+
+// ---- Faults ----
+
+struct FaultRule {
+  std::string operation;
+  std::string target;  // wildcard pattern, "*" for any
+  plat::DWORD code = 0;
+};
+
+// ---- The whole state ----
+
+struct Machine::State {
+  std::filesystem::path folder;
+  OsConfig os;
+  std::map<char, std::filesystem::path> drives;  // upper-case letter -> host folder (absolute)
+
+  RegistryTree registry;
+  RegistryTree registryAtLoad;
+
+  // Attribute bits of files that do not carry plain FILE_ATTRIBUTE_ARCHIVE, by
+  // upper-cased Windows path. Folders carry FILE_ATTRIBUTE_DIRECTORY plus these.
+  std::map<std::string, plat::DWORD> attributes;
+  std::map<std::string, plat::DWORD> attributesAtLoad;
+  // Prior state of every path the program changed, by upper-cased Windows path.
+  std::map<std::string, std::pair<std::string, PriorFileState>> touched;  // value: original spelling
+
+  std::vector<FaultRule> faults;
+  std::vector<CallRecord> calls;
+  std::vector<std::string> iniLines;  // machine.ini as loaded, to keep what is not ours
+
+  plat::DWORD lastError = 0;
+
+  // Memory handed out to the program, freed by LocalFree.
+  std::map<void*, std::shared_ptr<void>> allocations;
+  void* Allocate(std::size_t bytes);
+  bool Free(void* memory);
+
+  // The simulated user and what the program showed.
+  std::vector<UserAction> userActions;
+  int questionAnswer = plat::kIdOk;
+  std::vector<MessageBoxRecord> messageBoxes;
+  std::vector<DialogSnapshot> dialogHistory;
+  DialogSnapshot dialog;  // the current one
+  bool dialogOpen = false;
+  RestartRecord restart;
+
+  // Records the call and answers whether a [Faults] rule makes it fail; sets
+  // lastError and *code when it does. Operations on two targets ask twice.
+  bool Fault(std::string_view operation, std::string_view target, plat::DWORD* code = nullptr);
+  bool Fault2(std::string_view operation, std::string_view target1, std::string_view target2,
+              plat::DWORD* code = nullptr);
+
+  // ---- File system helpers, by Windows path ----
+  // Normalised Windows path ("C:\A\b"), or nullopt when it is not a path on a
+  // drive of this machine (relative paths are taken from the current folder).
+  std::optional<std::string> Normalize(std::string_view path) const;
+  // Host path of a normalised path, each component matched without regard to
+  // case against what exists; components that do not exist keep their spelling.
+  // Refuses (nullopt) paths that leave the machine folder through a host link.
+  std::optional<std::filesystem::path> ToHost(std::string_view normalizedPath) const;
+  // The Windows spelling of a host path inside a drive.
+  std::string ToWindows(const std::filesystem::path& host) const;
+  bool IsOnRoot(std::string_view normalizedPath) const;
+  plat::DWORD AttributesOf(std::string_view normalizedPath, const std::filesystem::path& host) const;
+  void SetAttributesOf(std::string_view normalizedPath, plat::DWORD attributes, bool folder);
+  void ForgetAttributes(std::string_view normalizedPath);  // the path and everything below
+  // Before the program changes a path: remember what it was (once).
+  void Touch(std::string_view normalizedPath);
+  void TouchTree(std::string_view normalizedPath);
+
+  // ---- Dialog and boxes ----
+  void RecordDialog();  // pushes dialog onto dialogHistory when it changed
+  int StatusIdOf(std::string_view text) const;
+
+  // The services and the bundle the program receives.
+  std::unique_ptr<plat::ISystem> system;
+  std::unique_ptr<plat::IProfile> profile;
+  std::unique_ptr<plat::IFileSystem> files;
+  std::unique_ptr<plat::IRegistry> registryApi;
+  std::unique_ptr<plat::ISecurity> security;
+  std::unique_ptr<plat::IProcess> process;
+  std::unique_ptr<plat::IShell> shell;
+  std::unique_ptr<plat::ISetupApi> setupApi;
+  std::unique_ptr<plat::IUi> ui;
+  std::unique_ptr<plat::Platform> platform;
+
+  // Open registry keys by handle; predefined roots are not in here.
+  struct OpenKey {
+    std::shared_ptr<RegNode> node;
+    plat::DWORD access = 0;
+  };
+  std::map<plat::HKey, OpenKey> openKeys;
+  plat::HKey nextKeyHandle = 0x1000;
+  std::shared_ptr<RegNode> NodeOf(plat::HKey key) const;  // null when not a valid handle
+  std::shared_ptr<RegNode> SharedOf(RegNode* node) const;
+
+  // Generic handles (find handles, files, tokens, modules) share one counter.
+  plat::Handle nextHandle = 0x100;
+  plat::Handle NewHandle() { return nextHandle += 4; }
+};
+
+// Factories of the services, one per file.
+std::unique_ptr<plat::ISystem> MakeSimSystem(Machine::State& state);
+std::unique_ptr<plat::IProfile> MakeSimProfile(Machine::State& state);
+std::unique_ptr<plat::IFileSystem> MakeSimFileSystem(Machine::State& state);
+std::unique_ptr<plat::IRegistry> MakeSimRegistry(Machine::State& state);
+std::unique_ptr<plat::ISecurity> MakeSimSecurity(Machine::State& state);
+std::unique_ptr<plat::IProcess> MakeSimProcess(Machine::State& state);
+std::unique_ptr<plat::IShell> MakeSimShell(Machine::State& state);
+std::unique_ptr<plat::ISetupApi> MakeSimSetupApi(Machine::State& state);
+std::unique_ptr<plat::IUi> MakeSimUi(Machine::State& state);
+
+// The shell link object behind IShell::CoCreateInstance(CLSID_ShellLink).
+plat::HRESULT CreateSimShellLink(Machine::State& state, const plat::Guid& iid, void** object);
+
+// Whether LoadLibraryA/GetProcAddress know a module or function (SimSystem asks).
+bool SimModuleExists(const Machine::State& state, std::string_view name);
+// A Proc value for a function of a module, 0 when it has none of that name.
+plat::Proc SimProcAddress(const Machine::State& state, std::string_view module, std::string_view name);
+
+}  // namespace sim
