@@ -27,7 +27,9 @@ int CDriverInstaller::RunInstallation() {
         LoadResourceString(m_os.ui, kQuestionStringId, res::kStrings[kQuestionStringId]);
     int answer =
         m_os.ui.MessageBoxA(plat::kNoWindow, question.c_str(), kQuestionCaption, plat::kMbOkCancel);
-    if (answer == plat::kIdCancel) return 2;
+    // Only a plain OK removes anything: Cancel, Escape or a box that could not be
+    // shown (0) all leave the earlier installation in place.
+    if (answer != plat::kIdOk) return 2;
     RunRemoval();
     m_bRebootNeeded = 1;
   }
