@@ -1,0 +1,41 @@
+// The port-name values of the removed COM ports in the Windows NT Ports key.
+// COM names of other devices, LPT names and names in other letter case stay.
+#include <cstring>
+
+#include "platform/ScopedKey.h"
+#include "remove/CDriverRemover.h"
+#include "remove/PortNumber.h"
+#include "remove/RemovalKeys.h"
+
+void CDriverRemover::DeletePortValues() {
+  if (!m_bWin2kXp) return;
+  plat::IRegistry& registry = m_os.registry;
+  GrantFullAccess(removal::kNtPortsKey);
+  plat::ScopedKey ports(registry);
+  plat::DWORD opened = static_cast<plat::DWORD>(
+      ports.Open(plat::kHkeyLocalMachine, removal::kNtPortsKey, plat::kKeyAllAccess));
+  if (opened == plat::kErrorFileNotFound) return;
+  if (opened != plat::kErrorSuccess) {
+    ReportRegistryError(opened);
+    return;
+  }
+
+  plat::DWORD index = 0;
+  for (;;) {
+    char name[plat::kMaxPath] = {};
+    plat::DWORD nameSize = plat::kMaxPath;
+    plat::DWORD type = 0;
+    if (registry.RegEnumValueA(ports.Get(), index, name, &nameSize, &type, nullptr, nullptr) !=
+        plat::kErrorSuccess)
+      break;
+    name[plat::kMaxPath - 1] = '\0';
+    if (std::strlen(name) >= 4 && std::strncmp(name, "COM", 3) == 0) {
+      long number = removal::ParsePortNumber(name + 3);
+      // A deleted value's place is taken by the next one: read this index again.
+      if (removal::IsComPortNumber(number) && IsRemovedPort(static_cast<unsigned>(number)) &&
+          registry.RegDeleteValueA(ports.Get(), name) == plat::kErrorSuccess)
+        continue;
+    }
+    ++index;
+  }
+}
