@@ -110,12 +110,17 @@ struct Machine::State {
   std::map<char, std::filesystem::path> drives;  // upper-case letter -> host folder (absolute)
 
   RegistryTree registry;
+  // The baseline that Changes() compares with: the state at load plus what the
+  // test or tool set up through Machine's setters.
   RegistryTree registryAtLoad;
+  // What registry.reg and machine.ini hold now, so that Save writes only changes.
+  RegistryTree registryOnDisk;
 
   // Attribute bits of files that do not carry plain FILE_ATTRIBUTE_ARCHIVE, by
   // upper-cased Windows path. Folders carry FILE_ATTRIBUTE_DIRECTORY plus these.
   std::map<std::string, plat::DWORD> attributes;
   std::map<std::string, plat::DWORD> attributesAtLoad;
+  std::map<std::string, plat::DWORD> attributesOnDisk;
   // Prior state of every path the program changed, by upper-cased Windows path.
   std::map<std::string, std::pair<std::string, PriorFileState>> touched;  // value: original spelling
 
@@ -189,9 +194,11 @@ struct Machine::State {
   std::shared_ptr<RegNode> NodeOf(plat::HKey key) const;  // null when not a valid handle
   std::shared_ptr<RegNode> SharedOf(RegNode* node) const;
 
-  // Generic handles (find handles, files, tokens, modules) share one counter.
+  // Generic handles (find handles, files, tokens, modules) share one counter;
+  // ISystem::CloseHandle runs the closer its service registered.
   plat::Handle nextHandle = 0x100;
   plat::Handle NewHandle() { return nextHandle += 4; }
+  std::map<plat::Handle, std::function<void()>> handleClosers;
 };
 
 // Factories of the services, one per file.

@@ -1,0 +1,520 @@
+#include "platform/sim/MachineState.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#include "res/StringTable.h"
+
+namespace fs = std::filesystem;
+
+namespace sim {
+
+char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = FoldCase(c);
+  return out;
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    auto x = static_cast<unsigned char>(FoldCase(a[i]));
+    auto y = static_cast<unsigned char>(FoldCase(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view text) {
+  // Iterative matcher with one backtrack point for the last star.
+  std::size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(text[t]))) {
+      ++p;
+      ++t;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = t;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      t = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// ---- RegNode ----
+
+std::size_t RegNode::LowerBound(std::string_view childName) const {
+  auto it = std::lower_bound(subkeys.begin(), subkeys.end(), childName,
+                             [](const std::shared_ptr<RegNode>& node, std::string_view name) {
+                               return CompareNoCase(node->name, name) < 0;
+                             });
+  return static_cast<std::size_t>(it - subkeys.begin());
+}
+
+RegNode* RegNode::Child(std::string_view childName) const {
+  std::size_t i = LowerBound(childName);
+  if (i < subkeys.size() && EqualNoCase(subkeys[i]->name, childName)) return subkeys[i].get();
+  return nullptr;
+}
+
+RegNode* RegNode::AddChild(std::string_view childName) {
+  std::size_t i = LowerBound(childName);
+  if (i < subkeys.size() && EqualNoCase(subkeys[i]->name, childName)) return subkeys[i].get();
+  auto node = std::make_shared<RegNode>();
+  node->name = std::string(childName);
+  node->parent = this;
+  RegNode* raw = node.get();
+  subkeys.insert(subkeys.begin() + static_cast<std::ptrdiff_t>(i), std::move(node));
+  return raw;
+}
+
+namespace {
+void MarkDeleted(RegNode& node) {
+  node.deleted = true;
+  for (auto& child : node.subkeys) MarkDeleted(*child);
+}
+}  // namespace
+
+void RegNode::RemoveChild(RegNode* child) {
+  for (auto it = subkeys.begin(); it != subkeys.end(); ++it) {
+    if (it->get() == child) {
+      MarkDeleted(**it);
+      (*it)->parent = nullptr;
+      subkeys.erase(it);
+      return;
+    }
+  }
+}
+
+const RegValue* RegNode::Value(std::string_view valueName) const {
+  for (const auto& [name, value] : values)
+    if (EqualNoCase(name, valueName)) return &value;
+  return nullptr;
+}
+
+RegValue* RegNode::Value(std::string_view valueName) {
+  for (auto& [name, value] : values)
+    if (EqualNoCase(name, valueName)) return &value;
+  return nullptr;
+}
+
+void RegNode::SetValue(std::string_view valueName, RegValue value) {
+  if (RegValue* existing = Value(valueName)) {
+    *existing = std::move(value);
+    return;
+  }
+  values.emplace_back(std::string(valueName), std::move(value));
+}
+
+bool RegNode::RemoveValue(std::string_view valueName) {
+  for (auto it = values.begin(); it != values.end(); ++it) {
+    if (EqualNoCase(it->first, valueName)) {
+      values.erase(it);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string RegNode::Path() const {
+  if (parent == nullptr) return name;
+  return parent->Path() + "\\" + name;
+}
+
+bool RegNode::FullAccessAllowed() const {
+  if (!denyFullAccess || currentUserGrant) return true;
+  for (const RegNode* up = parent; up != nullptr; up = up->parent)
+    if (up->currentUserGrant && up->grantInherits) return true;
+  return false;
+}
+
+// ---- RegistryTree ----
+
+RegistryTree::RegistryTree() : hklm_(std::make_shared<RegNode>()), hkcu_(std::make_shared<RegNode>()) {
+  hklm_->name = "HKLM";
+  hkcu_->name = "HKCU";
+}
+
+namespace {
+std::shared_ptr<RegNode> CopyTree(const RegNode& from, RegNode* parent) {
+  auto node = std::make_shared<RegNode>();
+  node->name = from.name;
+  node->parent = parent;
+  node->values = from.values;
+  node->denyFullAccess = from.denyFullAccess;
+  node->currentUserGrant = from.currentUserGrant;
+  node->grantInherits = from.grantInherits;
+  node->subkeys.reserve(from.subkeys.size());
+  for (const auto& child : from.subkeys) node->subkeys.push_back(CopyTree(*child, node.get()));
+  return node;
+}
+
+void Visit(const RegNode& node, const std::function<void(const RegNode&)>& visit) {
+  visit(node);
+  for (const auto& child : node.subkeys) Visit(*child, visit);
+}
+
+// Splits "a\b/c" into its non-empty components.
+std::vector<std::string_view> SplitKeyPath(std::string_view path) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '\\') {
+      if (i > start) parts.push_back(path.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return parts;
+}
+}  // namespace
+
+RegistryTree::RegistryTree(const RegistryTree& other)
+    : hklm_(CopyTree(*other.hklm_, nullptr)), hkcu_(CopyTree(*other.hkcu_, nullptr)) {}
+
+RegistryTree& RegistryTree::operator=(const RegistryTree& other) {
+  if (this != &other) {
+    hklm_ = CopyTree(*other.hklm_, nullptr);
+    hkcu_ = CopyTree(*other.hkcu_, nullptr);
+  }
+  return *this;
+}
+
+RegNode* RegistryTree::Root(std::string_view rootName) const {
+  if (EqualNoCase(rootName, "HKLM") || EqualNoCase(rootName, "HKEY_LOCAL_MACHINE")) return hklm_.get();
+  if (EqualNoCase(rootName, "HKCU") || EqualNoCase(rootName, "HKEY_CURRENT_USER")) return hkcu_.get();
+  return nullptr;
+}
+
+RegNode* RegistryTree::Root(plat::HKey predefined) const {
+  if (predefined == plat::kHkeyLocalMachine) return hklm_.get();
+  if (predefined == plat::kHkeyCurrentUser) return hkcu_.get();
+  return nullptr;
+}
+
+RegNode* RegistryTree::Walk(RegNode* node, std::string_view sub) {
+  for (std::string_view part : SplitKeyPath(sub)) {
+    if (node == nullptr) return nullptr;
+    node = node->Child(part);
+  }
+  return node;
+}
+
+RegNode* RegistryTree::CreateBelow(RegNode* node, std::string_view sub) {
+  for (std::string_view part : SplitKeyPath(sub)) node = node->AddChild(part);
+  return node;
+}
+
+RegNode* RegistryTree::Find(std::string_view path) const {
+  std::size_t cut = path.find('\\');
+  RegNode* root = Root(path.substr(0, cut));
+  if (root == nullptr || cut == std::string_view::npos) return root;
+  return Walk(root, path.substr(cut + 1));
+}
+
+RegNode* RegistryTree::Create(std::string_view path) {
+  std::size_t cut = path.find('\\');
+  RegNode* root = Root(path.substr(0, cut));
+  if (root == nullptr) return nullptr;
+  if (cut == std::string_view::npos) return root;
+  return CreateBelow(root, path.substr(cut + 1));
+}
+
+bool RegistryTree::Remove(std::string_view path) {
+  RegNode* node = Find(path);
+  if (node == nullptr || node->parent == nullptr) return false;
+  node->parent->RemoveChild(node);
+  return true;
+}
+
+void RegistryTree::ForEach(const std::function<void(const RegNode&)>& visit) const {
+  Visit(*hklm_, visit);
+  Visit(*hkcu_, visit);
+}
+
+// ---- State ----
+
+void* Machine::State::Allocate(std::size_t bytes) {
+  std::shared_ptr<char[]> block(new char[bytes == 0 ? 1 : bytes]());
+  void* raw = block.get();
+  allocations.emplace(raw, std::shared_ptr<void>(block, raw));
+  return raw;
+}
+
+bool Machine::State::Free(void* memory) { return allocations.erase(memory) != 0; }
+
+bool Machine::State::Fault(std::string_view operation, std::string_view target, plat::DWORD* code) {
+  calls.push_back({std::string(operation), std::string(target)});
+  for (const FaultRule& rule : faults) {
+    if (!EqualNoCase(rule.operation, operation)) continue;
+    std::string pattern = rule.target;
+    std::replace(pattern.begin(), pattern.end(), '/', '\\');
+    std::string subject(target);
+    std::replace(subject.begin(), subject.end(), '/', '\\');
+    if (pattern == "*" || WildcardMatch(pattern, subject)) {
+      lastError = rule.code;
+      if (code != nullptr) *code = rule.code;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Machine::State::Fault2(std::string_view operation, std::string_view target1,
+                            std::string_view target2, plat::DWORD* code) {
+  calls.push_back({std::string(operation), std::string(target1) + " -> " + std::string(target2)});
+  for (const FaultRule& rule : faults) {
+    if (!EqualNoCase(rule.operation, operation)) continue;
+    std::string pattern = rule.target;
+    std::replace(pattern.begin(), pattern.end(), '/', '\\');
+    for (std::string_view target : {target1, target2}) {
+      std::string subject(target);
+      std::replace(subject.begin(), subject.end(), '/', '\\');
+      if (pattern == "*" || WildcardMatch(pattern, subject)) {
+        lastError = rule.code;
+        if (code != nullptr) *code = rule.code;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+std::optional<std::string> Machine::State::Normalize(std::string_view path) const {
+  std::string text(path);
+  std::replace(text.begin(), text.end(), '/', '\\');
+  if (text.empty()) return std::nullopt;
+  if (text.size() >= 2 && text[0] == '\\' && text[1] == '\\') return std::nullopt;  // network paths
+  std::string full;
+  if (text.size() >= 2 && text[1] == ':') {
+    full = text;
+    if (full.size() == 2 || full[2] != '\\') full.insert(2, "\\");
+  } else if (text[0] == '\\') {
+    full = os.currentFolder.substr(0, 2) + text;
+  } else {
+    full = os.currentFolder;
+    if (full.empty() || full.back() != '\\') full += '\\';
+    full += text;
+  }
+  char letter = FoldCase(full[0]);
+  if (drives.find(letter) == drives.end()) return std::nullopt;
+  std::vector<std::string> parts;
+  for (std::string_view part : SplitKeyPath(std::string_view(full).substr(3))) {
+    if (part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    parts.emplace_back(part);
+  }
+  std::string out;
+  out += letter;
+  out += ":\\";
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += '\\';
+    out += parts[i];
+  }
+  return out;
+}
+
+bool Machine::State::IsOnRoot(std::string_view normalizedPath) const { return normalizedPath.size() == 3; }
+
+namespace {
+bool IsInside(const fs::path& path, const fs::path& root) {
+  auto rel = path.lexically_relative(root);
+  return !rel.empty() && *rel.begin() != "..";
+}
+}  // namespace
+
+std::optional<fs::path> Machine::State::ToHost(std::string_view normalizedPath) const {
+  auto drive = drives.find(FoldCase(normalizedPath[0]));
+  if (drive == drives.end()) return std::nullopt;
+  fs::path host = drive->second;
+  std::error_code ec;
+  bool exists = true;
+  for (std::string_view part : SplitKeyPath(normalizedPath.substr(3))) {
+    if (exists) {
+      fs::path exact = host / std::string(part);
+      if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec) {
+        host = exact;
+      } else {
+        exists = false;
+        ec.clear();
+        for (fs::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
+          if (EqualNoCase(it->path().filename().string(), part)) {
+            host = it->path();
+            exists = true;
+            break;
+          }
+        }
+        if (!exists) host /= std::string(part);
+      }
+      if (exists && fs::is_symlink(fs::symlink_status(host, ec))) {
+        fs::path target = fs::weakly_canonical(host, ec);
+        if (ec || !IsInside(target, fs::weakly_canonical(folder, ec))) return std::nullopt;
+      }
+    } else {
+      host /= std::string(part);
+    }
+  }
+  return host;
+}
+
+std::string Machine::State::ToWindows(const fs::path& host) const {
+  for (const auto& [letter, root] : drives) {
+    if (host == root || IsInside(host, root)) {
+      std::string out;
+      out += letter;
+      out += ":\\";
+      auto rel = host.lexically_relative(root).string();
+      if (rel == ".") rel.clear();
+      std::replace(rel.begin(), rel.end(), '/', '\\');
+      return out + rel;
+    }
+  }
+  return {};
+}
+
+plat::DWORD Machine::State::AttributesOf(std::string_view normalizedPath, const fs::path& host) const {
+  std::error_code ec;
+  auto status = fs::symlink_status(host, ec);
+  if (ec || status.type() == fs::file_type::not_found) return plat::kInvalidFileAttributes;
+  bool link = status.type() == fs::file_type::symlink;
+  bool folder = fs::is_directory(host, ec);
+  plat::DWORD value = folder ? plat::kFileAttributeDirectory : plat::kFileAttributeArchive;
+  auto it = attributes.find(UpperAscii(normalizedPath));
+  if (it != attributes.end()) value = it->second | (folder ? plat::kFileAttributeDirectory : 0);
+  if (link) value |= plat::kFileAttributeReparsePoint;
+  return value;
+}
+
+void Machine::State::SetAttributesOf(std::string_view normalizedPath, plat::DWORD value, bool folder) {
+  std::string key = UpperAscii(normalizedPath);
+  plat::DWORD plain = folder ? plat::kFileAttributeDirectory : plat::kFileAttributeArchive;
+  if (folder) value |= plat::kFileAttributeDirectory;
+  if (value == plain)
+    attributes.erase(key);
+  else
+    attributes[key] = value;
+}
+
+void Machine::State::ForgetAttributes(std::string_view normalizedPath) {
+  std::string key = UpperAscii(normalizedPath);
+  std::string below = key + "\\";
+  for (auto it = attributes.begin(); it != attributes.end();) {
+    if (it->first == key || it->first.compare(0, below.size(), below) == 0)
+      it = attributes.erase(it);
+    else
+      ++it;
+  }
+}
+
+namespace {
+std::uint64_t HashFile(const fs::path& host, std::uint64_t* size) {
+  std::ifstream in(host, std::ios::binary);
+  std::uint64_t hash = 1469598103934665603ull;
+  char buffer[65536];
+  *size = 0;
+  while (in) {
+    in.read(buffer, sizeof buffer);
+    std::streamsize got = in.gcount();
+    for (std::streamsize i = 0; i < got; ++i) {
+      hash ^= static_cast<unsigned char>(buffer[i]);
+      hash *= 1099511628211ull;
+    }
+    *size += static_cast<std::uint64_t>(got);
+  }
+  return hash;
+}
+}  // namespace
+
+void Machine::State::Touch(std::string_view normalizedPath) {
+  std::string key = UpperAscii(normalizedPath);
+  if (touched.count(key) != 0) return;
+  PriorFileState prior;
+  if (auto host = ToHost(normalizedPath)) {
+    std::error_code ec;
+    auto status = fs::symlink_status(*host, ec);
+    if (!ec && status.type() != fs::file_type::not_found) {
+      prior.existed = true;
+      prior.folder = fs::is_directory(*host, ec);
+      prior.attributes = AttributesOf(normalizedPath, *host);
+      if (!prior.folder && status.type() != fs::file_type::symlink)
+        prior.hash = HashFile(*host, &prior.size);
+    }
+  }
+  touched.emplace(key, std::make_pair(std::string(normalizedPath), prior));
+}
+
+void Machine::State::TouchTree(std::string_view normalizedPath) {
+  Touch(normalizedPath);
+  auto host = ToHost(normalizedPath);
+  if (!host) return;
+  std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(*host, ec))) return;
+  std::string base(normalizedPath);
+  for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string child = base;
+    if (child.back() != '\\') child += '\\';
+    child += it->path().filename().string();
+    TouchTree(child);
+  }
+}
+
+void Machine::State::RecordDialog() {
+  dialog.status = StatusIdOf(dialog.statusText);
+  if (!dialogHistory.empty()) {
+    const DialogSnapshot& last = dialogHistory.back();
+    auto same = [](const ControlState& a, const ControlState& b) {
+      return a.text == b.text && a.enabled == b.enabled && a.focused == b.focused &&
+             a.visible == b.visible;
+    };
+    if (last.statusText == dialog.statusText && same(last.install, dialog.install) &&
+        same(last.exit, dialog.exit) && last.ended == dialog.ended)
+      return;
+  }
+  dialogHistory.push_back(dialog);
+}
+
+int Machine::State::StatusIdOf(std::string_view text) const {
+  for (int id = res::kFirstString; id <= res::kLastString; ++id)
+    if (text == res::kStrings[id]) return id;
+  return 0;
+}
+
+std::shared_ptr<RegNode> Machine::State::SharedOf(RegNode* node) const {
+  if (node == nullptr) return nullptr;
+  if (node->parent == nullptr) {
+    // A root: share ownership through the tree's own pointer.
+    RegNode* hklm = registry.Root(plat::kHkeyLocalMachine);
+    RegNode* hkcu = registry.Root(plat::kHkeyCurrentUser);
+    if (node != hklm && node != hkcu) return nullptr;
+    return std::shared_ptr<RegNode>(std::shared_ptr<RegNode>{}, node);
+  }
+  const auto& siblings = node->parent->subkeys;
+  std::size_t i = node->parent->LowerBound(node->name);
+  if (i < siblings.size() && siblings[i].get() == node) return siblings[i];
+  return nullptr;
+}
+
+std::shared_ptr<RegNode> Machine::State::NodeOf(plat::HKey key) const {
+  if (RegNode* root = registry.Root(key)) return SharedOf(root);
+  auto it = openKeys.find(key);
+  if (it == openKeys.end()) return nullptr;
+  return it->second.node;
+}
+
+}  // namespace sim
