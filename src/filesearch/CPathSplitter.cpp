@@ -81,7 +81,12 @@ const char* CPathSplitter::GetFullPath() {
 std::string CPathSplitter::BuildPath(plat::BOOL withArguments, plat::BOOL fromSource) const {
   std::string path =
       fromSource ? m_strSource : m_strDrive + m_strFolder + m_strName + GetExtension();
-  if (withArguments) path += GetArgument(-1, 0);
+  if (withArguments) {
+    // The arguments text starts after the space that ended the path.
+    std::string arguments = GetArgument(-1, 0);
+    if (!path.empty() && !arguments.empty()) path += ' ';
+    path += arguments;
+  }
   return path;
 }
 

@@ -22,8 +22,8 @@ class CPathSplitter {
   // drive + folder + name + extension; valid until the next call or the end of
   // the object.
   const char* GetFullPath();
-  // The source text (fromSource) or the joined parts, then, withArguments, the
-  // arguments text.
+  // The source text (fromSource) or the joined parts, then, withArguments, a
+  // space and the arguments text.
   std::string BuildPath(plat::BOOL withArguments, plat::BOOL fromSource) const;
   std::string GetDriveAndFolder() const;
   std::string GetNameAndExtension() const;
