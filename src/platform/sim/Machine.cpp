@@ -195,7 +195,6 @@ std::unique_ptr<Machine> Machine::Load(const fs::path& folder, std::string* erro
       *error = "machine.ini: drive " + std::string(1, letter) + " must lie inside the machine folder";
       return nullptr;
     }
-    fs::create_directories(host, ec);
     state->drives[letter] = host;
   }
   std::string reg;
@@ -225,6 +224,8 @@ std::unique_ptr<Machine> Machine::Load(const fs::path& folder, std::string* erro
     }
     state->attributes[UpperAscii(*normalized)] = bits;
   }
+  // Only a machine that loaded whole gets its empty drive folders.
+  for (const auto& [letter, host] : state->drives) fs::create_directories(host, ec);
   state->registryAtLoad = state->registry;
   state->registryOnDisk = state->registry;
   state->attributesAtLoad = state->attributes;

@@ -83,20 +83,21 @@ RegNode* RegNode::AddChild(std::string_view childName) {
 }
 
 namespace {
-void MarkDeleted(RegNode& node) {
+// Open handles may outlive a deleted subtree; its nodes keep their old path and
+// lose their parent, which may be gone before them.
+void MarkDeleted(RegNode& node, const std::string& path) {
+  for (auto& child : node.subkeys) MarkDeleted(*child, path + "\\" + child->name);
   node.deleted = true;
-  for (auto& child : node.subkeys) MarkDeleted(*child);
+  node.formerPath = path;
+  node.parent = nullptr;
 }
 }  // namespace
 
 void RegNode::RemoveChild(RegNode* child) {
-  for (auto it = subkeys.begin(); it != subkeys.end(); ++it) {
-    if (it->get() == child) {
-      MarkDeleted(**it);
-      (*it)->parent = nullptr;
-      subkeys.erase(it);
-      return;
-    }
+  std::size_t i = LowerBound(child->name);
+  if (i < subkeys.size() && subkeys[i].get() == child) {
+    MarkDeleted(*child, child->Path());
+    subkeys.erase(subkeys.begin() + static_cast<std::ptrdiff_t>(i));
   }
 }
 
@@ -131,6 +132,7 @@ bool RegNode::RemoveValue(std::string_view valueName) {
 }
 
 std::string RegNode::Path() const {
+  if (deleted) return formerPath;
   if (parent == nullptr) return name;
   return parent->Path() + "\\" + name;
 }

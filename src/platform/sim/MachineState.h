@@ -37,6 +37,7 @@ struct RegNode {
   std::vector<std::pair<std::string, RegValue>> values;  // insertion order
   std::vector<std::shared_ptr<RegNode>> subkeys;          // sorted without regard to case
   bool deleted = false;
+  std::string formerPath;  // a deleted key's path: it no longer has a parent
   // Access control, as far as the program relies on it.
   bool denyFullAccess = false;    // full-access opens and deletion refused until granted
   bool currentUserGrant = false;  // CURRENT_USER holds GENERIC_ALL
