@@ -100,13 +100,6 @@ int CDriverInstaller::CreateDesktopShortcut(const char* name) {
     ShowError(kIconCreationFailed);
     return 0;
   }
-  char16_t wideLink[plat::kMaxPath];
-  std::memset(wideLink, 0, sizeof wideLink);
-  if (m_os.system.MultiByteToWideChar(plat::kCpAcp, 0, link.c_str(), -1, wideLink,
-                                      plat::kMaxPath) == 0) {
-    ShowError(kIconCreationFailed);
-    return 0;
-  }
 
   // Initialising again on later calls does no harm; COM stays up for the thread.
   m_os.shell.CoInitialize(nullptr);
@@ -125,6 +118,14 @@ int CDriverInstaller::CreateDesktopShortcut(const char* name) {
   // A link without its target is still written; the user sees the message.
   if (!plat::Succeeded(shellLink->SetPath(target.c_str()))) ShowError("SetPath failed!");
   shellLink->SetDescription(description.c_str());
+  char16_t wideLink[plat::kMaxPath];
+  std::memset(wideLink, 0, sizeof wideLink);
+  // The link path fits in MAX_PATH characters, so it fits in as many wide ones.
+  if (m_os.system.MultiByteToWideChar(plat::kCpAcp, 0, link.c_str(), -1, wideLink,
+                                      plat::kMaxPath) == 0) {
+    ShowError(kIconCreationFailed);
+    return 0;
+  }
   persistFile->Save(wideLink, 1);
   persistFile.Reset();
   shellLink.Reset();
