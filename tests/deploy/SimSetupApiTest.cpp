@@ -70,6 +70,8 @@ TEST_F(SimSetupApiTest, IdenticalInfIsAnsweredWithItsName) {
   machine_->WriteFile("C:\\WINDOWS\\inf\\oem0.inf", InfText("other maker"));
   machine_->WriteFile("C:\\WINDOWS\\inf\\oem7.inf", InfText("a"));
   machine_->WriteFile("C:\\WINDOWS\\inf\\oem7.PNF", "compiled earlier");
+  // A copy under an absurd number does not win over the lower one.
+  machine_->WriteFile("C:\\WINDOWS\\inf\\oem123456789012345678901.inf", InfText("a"));
   machine_->WriteFile("C:\\Drivers\\a.inf", InfText("a"));
   std::string name;
   ASSERT_TRUE(Copy("C:\\Drivers\\a.inf", &name));

@@ -184,11 +184,13 @@ class SimSetupApi final : public plat::ISetupApi {
   std::string FindIdentical(const std::filesystem::path& infHost, const std::string& contents) {
     std::error_code error;
     std::string found;
-    for (const auto& entry : std::filesystem::directory_iterator(infHost, error)) {
-      std::string name = entry.path().filename().string();
-      if (!IsOemInfName(name) || !entry.is_regular_file(error)) continue;
-      if (std::filesystem::file_size(entry.path(), error) != contents.size()) continue;
-      std::optional<std::string> other = ReadHostFile(entry.path());
+    for (std::filesystem::directory_iterator it(infHost, error), end; !error && it != end;
+         it.increment(error)) {
+      std::error_code ignored;
+      std::string name = it->path().filename().string();
+      if (!IsOemInfName(name) || !it->is_regular_file(ignored)) continue;
+      if (std::filesystem::file_size(it->path(), ignored) != contents.size()) continue;
+      std::optional<std::string> other = ReadHostFile(it->path());
       // The lowest number wins when there are several, as the host lists in any order.
       if (other && *other == contents && (found.empty() || OemNumber(name) < OemNumber(found)))
         found = name;
@@ -196,8 +198,13 @@ class SimSetupApi final : public plat::ISetupApi {
     return found;
   }
 
-  static long OemNumber(std::string_view name) {
-    return std::stol(std::string(name.substr(3, name.size() - 7)));
+  // N of oemN.inf; names with more digits than any real store holds count as largest.
+  static unsigned long OemNumber(std::string_view name) {
+    std::string_view digits = name.substr(3, name.size() - 7);
+    if (digits.size() > 9) return ~0ul;
+    unsigned long number = 0;
+    for (char c : digits) number = number * 10 + static_cast<unsigned long>(c - '0');
+    return number;
   }
 
   // The first oemN.inf for which neither the INF nor its PNF exists.
