@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Smoke run of the real Setup.exe under Wine: from a medium folder it shows
+# dialog 102 with string 1 and ends when control 1001 (Exit) is pressed.
+#
+# Usage: tests/wine/smoke.sh [WIN32_BIN] [OUTPUT_DIR]
+#   WIN32_BIN   folder with Setup.exe and uidriver.exe (default build/win32/bin)
+#   OUTPUT_DIR  receives transcript.txt (what uidriver saw) and setup-exit (the
+#               exit status of Setup.exe); default a new temporary folder
+# Exit status: 0 passed, 1 failed, 77 Wine could not be installed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+bin=$(cd "${1:-$root/build/win32/bin}" && pwd)
+out=${2:-$(mktemp -d)}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+for f in Setup.exe uidriver.exe; do
+  [ -f "$bin/$f" ] || { echo "smoke: $bin/$f missing (cmake --build --preset win32)" >&2; exit 1; }
+done
+
+. "$root/tests/wine/wine-env.sh"
+work=$(mktemp -d)
+cleanup() {
+  wine_env_stop
+  [ -n "${KEEP_WINE_WORK-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+WINE_VERSION=${WINE_VERSION-winxp} wine_env_start "$work"
+
+# The installation medium: the program beside the two flavour folders.
+medium="$work/medium"
+mkdir -p "$medium/win2k&xp" "$medium/win98&me"
+cp "$bin/Setup.exe" "$medium/"
+cp "$bin/uidriver.exe" "$work/"
+
+rm -f "$out/transcript.txt" "$out/setup-exit"
+(cd "$medium" && wine Setup.exe >"$work/setup.log" 2>&1; echo $? >"$out/setup-exit") &
+setup=$!
+
+status=0
+wine "$work/uidriver.exe" --timeout 60000 --transcript "$(winepath -w "$out/transcript.txt")" \
+  wait-dialog snapshot press 1001 wait-closed >"$work/uidriver.log" 2>&1 || status=$?
+
+# Setup.exe must end by itself once the dialog is closed.
+for i in $(seq 1 100); do
+  kill -0 "$setup" 2>/dev/null || break
+  sleep 0.2
+done
+if kill -0 "$setup" 2>/dev/null; then
+  echo "smoke: Setup.exe did not end after the dialog closed" >&2
+  status=1
+fi
+wait "$setup" 2>/dev/null || true
+
+cat "$out/transcript.txt" 2>/dev/null || cat "$work/uidriver.log"
+if [ "$status" -ne 0 ]; then
+  echo "smoke: uidriver failed ($status)" >&2
+  cat "$work/setup.log" >&2
+  exit 1
+fi
+echo "smoke: Setup.exe exit status $(cat "$out/setup-exit" 2>/dev/null || echo '?')"
