@@ -1,9 +1,7 @@
-// Search for one text in memory, ignoring the letter case of ASCII letters
-// (Boyer-Moore-Horspool over case-folded bytes).
+// Search for one text in memory, ignoring the letter case of ASCII letters.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 // The byte with ASCII letters upper-cased; other bytes unchanged.
@@ -20,12 +18,12 @@ class FoldedSearch {
 
   explicit FoldedSearch(const std::string& text);
 
-  std::size_t Length() const { return m_length; }
+  std::size_t Length() const { return m_folded.size(); }
   // Start of the first occurrence in data[0, length), or npos.
   std::size_t Find(const unsigned char* data, std::size_t length) const;
 
  private:
+  bool MatchesAt(const unsigned char* at) const;
+
   std::string m_folded;
-  std::size_t m_length;
-  std::uint32_t m_skip[256];
 };

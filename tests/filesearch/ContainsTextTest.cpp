@@ -116,6 +116,11 @@ TEST_F(ContainsTextTest, NamedCases) {
       {filler, ""},
       {filler, kDriver},
       {std::string(5000, '\0'), kDriver},
+      // Bytes that differ from the text's only in the case bit, but are no letters.
+      {"vyxuport\x0esys vyxuport.sy\x13 vyxuport.sYs", kDriver},
+      {"vyxuport\x0esys vyxuport.sy\x13", kDriver},
+      {"\xc9T\xc9 \xe9t\xe9", "\xe9T\xe9"},
+      {"\xc9T\xc9", "\xe9t\xe9"},
       {std::string(5000, '\0') + "vyxuport.sys", kDriver},
   };
   for (const Case& c : cases) {
