@@ -20,7 +20,12 @@ bool ReadMediumPath(plat::ISystem& system, PathBuffer* folder) {
 bool ReadStagingPath(plat::ISystem& system, PathBuffer* folder) {
   PathBuffer windows;
   *folder = PathBuffer();
-  if (ReadWindowsFolder(system, &windows) == 0 || windows.Empty()) return false;
+  if (ReadWindowsFolder(system, &windows) == 0 || windows.Length() < 2) return false;
+  // The folder is deleted with its content when it stands in the way, so it must
+  // name a drive: "X:\VyxUZorp", never a path made from anything else.
+  char drive = windows.View()[0];
+  bool letter = (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+  if (!letter || windows.View()[1] != ':') return false;
   folder->Append(windows.View().substr(0, 1));
   folder->Append(kStagingFolderSuffix);
   return folder->Valid();

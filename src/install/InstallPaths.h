@@ -12,7 +12,8 @@
 bool ReadMediumPath(plat::ISystem& system, PathBuffer* folder);
 
 // The staging folder: the Windows folder's drive letter + ":\VyxUZorp". False
-// when the Windows folder cannot be read, since there is no drive to name then.
+// when the Windows folder cannot be read or does not begin with a drive letter,
+// since there is no drive to name then.
 bool ReadStagingPath(plat::ISystem& system, PathBuffer* folder);
 
 // folder + suffix, invalid when it does not fit.

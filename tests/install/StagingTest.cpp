@@ -91,6 +91,75 @@ TEST_F(StagingTest, OldStagingFolderIsRebuiltFromScratch) {
   EXPECT_THAT(BoxTexts(), IsEmpty());
 }
 
+// Records each shell operation as the program filled it in, then lets the
+// machine's shell do it.
+class RecordingShell : public plat::IShell {
+ public:
+  explicit RecordingShell(plat::IShell& inner) : inner_(inner) {}
+  int SHFileOperationA(plat::ShFileOpStructA* op) override {
+    Seen seen{op->hwnd,   op->wFunc,
+              {},         op->pTo == nullptr,
+              op->fFlags, op->lpszProgressTitle != nullptr ? op->lpszProgressTitle : "(null)"};
+    // The list up to and including its second terminating zero.
+    for (const char* p = op->pFrom;; ++p) {
+      seen.from.push_back(*p);
+      if (*p == '\0' && p != op->pFrom && p[-1] == '\0') break;
+    }
+    operations.push_back(seen);
+    return inner_.SHFileOperationA(op);
+  }
+  plat::HRESULT CoInitialize(void* reserved) override { return inner_.CoInitialize(reserved); }
+  plat::HRESULT CoCreateInstance(const plat::Guid& clsid, void* outer, plat::DWORD context,
+                                 const plat::Guid& iid, void** object) override {
+    return inner_.CoCreateInstance(clsid, outer, context, iid, object);
+  }
+
+  struct Seen {
+    plat::Hwnd owner;
+    plat::UINT function;
+    std::string from;
+    bool noTarget;
+    plat::WORD flags;
+    std::string title;
+  };
+  std::vector<Seen> operations;
+
+ private:
+  plat::IShell& inner_;
+};
+
+TEST_F(StagingTest, OldStagingFolderIsDeletedSilentlyAndForGood) {
+  Start(OsXp(), true);
+  machine_->WriteFile("C:\\VyxUZorp\\old.txt", "old");
+  plat::Platform& os = machine_->Os();
+  RecordingShell shell(os.shell);
+  plat::Platform recorded{os.system,  os.profile, os.files,    os.registry, os.security,
+                          os.process, shell,      os.setupApi, os.ui};
+  CDriverInstaller installer(recorded, *app_);
+  installer.m_bWin2kXp = 1;
+  EXPECT_EQ(installer.CreateStagingFolder(), 1);
+  ASSERT_EQ(shell.operations.size(), 1u);
+  const RecordingShell::Seen& op = shell.operations[0];
+  EXPECT_EQ(op.owner, os.ui.MainWindow());
+  EXPECT_EQ(op.function, plat::kFoDelete);
+  EXPECT_EQ(op.from, std::string("C:\\VyxUZorp\0\0", 13));
+  EXPECT_TRUE(op.noTarget);
+  EXPECT_EQ(op.flags, 0x0410);
+  EXPECT_EQ(op.title, os.ui.AppTitle());
+
+  // A fresh machine needs no deletion.
+  TearDown();
+  Start(OsXp(), true);
+  plat::Platform& fresh = machine_->Os();
+  RecordingShell freshShell(fresh.shell);
+  plat::Platform freshRecorded{fresh.system,   fresh.profile,  fresh.files,
+                               fresh.registry, fresh.security, fresh.process,
+                               freshShell,     fresh.setupApi, fresh.ui};
+  CDriverInstaller freshInstaller(freshRecorded, *app_);
+  EXPECT_EQ(freshInstaller.CreateStagingFolder(), 1);
+  EXPECT_TRUE(freshShell.operations.empty());
+}
+
 TEST_F(StagingTest, FileInThePlaceOfTheStagingFolderIsReplaced) {
   Start(Os98(), false);
   machine_->WriteFile("C:\\VyxUZorp", "a file, not a folder", plat::kFileAttributeReadonly);
@@ -107,6 +176,18 @@ TEST_F(StagingTest, FolderThatCannotBeMadeFailsWithoutAMessageOfItsOwn) {
     EXPECT_THAT(BoxTexts(), IsEmpty());
     TearDown();
   }
+}
+
+// Without the Windows folder there is no drive for the staging folder: nothing
+// is made or deleted anywhere.
+TEST_F(StagingTest, UnreadableWindowsFolderMakesNoStagingFolder) {
+  Start(OsXp(), true);
+  WriteMedium();
+  machine_->AddFault("GetWindowsDirectory", "*", plat::kErrorAccessDenied);
+  EXPECT_EQ(installer_->CreateStagingFolder(), 0);
+  EXPECT_EQ(installer_->StagePackage(), 0);
+  EXPECT_THAT(BoxTexts(), IsEmpty());
+  EXPECT_THAT(machine_->Changes(), IsEmpty());
 }
 
 TEST_F(StagingTest, CompleteMediumIsStagedWhole) {
