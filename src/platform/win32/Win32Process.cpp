@@ -4,6 +4,11 @@
 
 namespace win32 {
 
+Win32Process::Win32Process(const char* library)
+    : openProcessToken_(library, "OpenProcessToken"),
+      lookupPrivilegeValue_(library, "LookupPrivilegeValueA"),
+      adjustTokenPrivileges_(library, "AdjustTokenPrivileges") {}
+
 plat::BOOL Win32Process::OpenProcessToken(plat::DWORD desiredAccess, plat::Handle* token) {
   if (token != nullptr) *token = 0;
   auto* function = openProcessToken_.Get();

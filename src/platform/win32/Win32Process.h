@@ -10,6 +10,10 @@ namespace win32 {
 
 class Win32Process final : public plat::IProcess {
  public:
+  // library: where the functions are looked up (another name only in tests,
+  // to see the calls fail as on a system without them).
+  explicit Win32Process(const char* library = "ADVAPI32.DLL");
+
   plat::BOOL OpenProcessToken(plat::DWORD desiredAccess, plat::Handle* token) override;
   plat::BOOL LookupPrivilegeValueA(const char* systemName, const char* name,
                                    plat::Luid* luid) override;
@@ -18,12 +22,9 @@ class Win32Process final : public plat::IProcess {
   plat::BOOL ExitWindowsEx(plat::UINT flags, plat::DWORD reason) override;
 
  private:
-  OptionalFunction<decltype(::OpenProcessToken)> openProcessToken_{"ADVAPI32.DLL",
-                                                                   "OpenProcessToken"};
-  OptionalFunction<decltype(::LookupPrivilegeValueA)> lookupPrivilegeValue_{
-      "ADVAPI32.DLL", "LookupPrivilegeValueA"};
-  OptionalFunction<decltype(::AdjustTokenPrivileges)> adjustTokenPrivileges_{
-      "ADVAPI32.DLL", "AdjustTokenPrivileges"};
+  OptionalFunction<decltype(::OpenProcessToken)> openProcessToken_;
+  OptionalFunction<decltype(::LookupPrivilegeValueA)> lookupPrivilegeValue_;
+  OptionalFunction<decltype(::AdjustTokenPrivileges)> adjustTokenPrivileges_;
 };
 
 }  // namespace win32

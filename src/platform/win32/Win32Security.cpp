@@ -6,6 +6,12 @@
 
 namespace win32 {
 
+Win32Security::Win32Security(const char* library)
+    : getNamedSecurityInfo_(library, "GetNamedSecurityInfoA"),
+      buildExplicitAccess_(library, "BuildExplicitAccessWithNameA"),
+      setEntriesInAcl_(library, "SetEntriesInAclA"),
+      setNamedSecurityInfo_(library, "SetNamedSecurityInfoA") {}
+
 plat::DWORD Win32Security::GetNamedSecurityInfoA(const char* objectName, plat::DWORD objectType,
                                                  plat::DWORD securityInfo, void** dacl,
                                                  void** securityDescriptor) {

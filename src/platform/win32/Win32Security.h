@@ -12,6 +12,10 @@ namespace win32 {
 
 class Win32Security final : public plat::ISecurity {
  public:
+  // library: where the functions are looked up (another name only in tests,
+  // to see the calls fail as on a system without them).
+  explicit Win32Security(const char* library = "ADVAPI32.DLL");
+
   plat::DWORD GetNamedSecurityInfoA(const char* objectName, plat::DWORD objectType,
                                     plat::DWORD securityInfo, void** dacl,
                                     void** securityDescriptor) override;
@@ -25,14 +29,10 @@ class Win32Security final : public plat::ISecurity {
                                     void* sacl) override;
 
  private:
-  OptionalFunction<decltype(::GetNamedSecurityInfoA)> getNamedSecurityInfo_{
-      "ADVAPI32.DLL", "GetNamedSecurityInfoA"};
-  OptionalFunction<decltype(::BuildExplicitAccessWithNameA)> buildExplicitAccess_{
-      "ADVAPI32.DLL", "BuildExplicitAccessWithNameA"};
-  OptionalFunction<decltype(::SetEntriesInAclA)> setEntriesInAcl_{"ADVAPI32.DLL",
-                                                                  "SetEntriesInAclA"};
-  OptionalFunction<decltype(::SetNamedSecurityInfoA)> setNamedSecurityInfo_{
-      "ADVAPI32.DLL", "SetNamedSecurityInfoA"};
+  OptionalFunction<decltype(::GetNamedSecurityInfoA)> getNamedSecurityInfo_;
+  OptionalFunction<decltype(::BuildExplicitAccessWithNameA)> buildExplicitAccess_;
+  OptionalFunction<decltype(::SetEntriesInAclA)> setEntriesInAcl_;
+  OptionalFunction<decltype(::SetNamedSecurityInfoA)> setNamedSecurityInfo_;
 };
 
 }  // namespace win32

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs tools/win32check (every platform interface against Wine's Windows API)
+# in a throwaway 32-bit prefix, once per Windows version that Wine is set to.
+#
+# Usage: tests/wine/platform-check.sh [WIN32_BIN] [VERSION...]   (default: winxp win98)
+# Exit status: 0 all checks passed, 1 a check failed, 77 Wine could not be installed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+bin=$(cd "${1:-$root/build/win32/bin}" && pwd)
+shift || true
+versions=("$@")
+[ ${#versions[@]} -gt 0 ] || versions=(winxp win98)
+[ -f "$bin/win32check.exe" ] || { echo "platform-check: $bin/win32check.exe missing" >&2; exit 1; }
+
+. "$root/tests/wine/wine-env.sh"
+work=$(mktemp -d)
+cleanup() {
+  wine_env_stop
+  [ -n "${KEEP_WINE_WORK-}" ] || rm -rf "$work"
+}
+trap cleanup EXIT
+wine_env_start "$work"
+cp "$bin/win32check.exe" "$work/"
+
+status=0
+for version in "${versions[@]}"; do
+  wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
+  echo "== Wine as $version"
+  (cd "$work" && timeout 300 wine win32check.exe) || status=1
+done
+exit $status
