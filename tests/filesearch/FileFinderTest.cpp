@@ -298,4 +298,20 @@ TEST_F(FileFinderTest, ContentsFilterRejectsFoldersAndUnreadableFiles) {
             4);
 }
 
+TEST_F(FileFinderTest, ProgressOfAFileComesBeforeItsVerdict) {
+  // 2,900 bytes are 25 full blocks of 116 and an empty last one: two progress
+  // events, then the verdict.
+  M().WriteFile("C:\\P\\long.inf", std::string(2900, 'x'));
+  M().WriteFile("C:\\P\\match.inf", std::string(1159, 'x') + "vyxuport.sys");
+  CFileFinderParams params = Params("C:\\P", "*.inf", false);
+  params.m_dwFlags = FIND_BY_CONTENTS;
+  params.m_strText = "VyxUport.sys";
+  Run(params);
+  // The match ends at byte 1170, in the eleventh block: one progress event.
+  EXPECT_THAT(events_, ElementsAre(Event{FIND_EVENT_FOLDER, "C:\\P\\"},
+                                   Event{FIND_EVENT_PROGRESS, ""}, Event{FIND_EVENT_PROGRESS, ""},
+                                   Event{FIND_EVENT_REJECTED, ""}, Event{FIND_EVENT_PROGRESS, ""},
+                                   Event{FIND_EVENT_FOUND, "C:\\P\\match.inf"}));
+}
+
 }  // namespace

@@ -17,6 +17,8 @@ struct SplitCase {
   bool relative;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
 class SplitTest : public testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitTest, PartsAndJoin) {
@@ -98,6 +100,8 @@ struct FolderCase {
   std::vector<std::string> names;
 };
 
+void PrintTo(const FolderCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
 class FolderNamesTest : public testing::TestWithParam<FolderCase> {};
 
 TEST_P(FolderNamesTest, CutAtBackslashes) {
@@ -132,6 +136,8 @@ struct ArgumentCase {
   const char* arguments;  // GetArgument(-1)
   std::vector<Record> records;
 };
+
+void PrintTo(const ArgumentCase& c, std::ostream* os) { *os << '"' << c.line << '"'; }
 
 class ArgumentsTest : public testing::TestWithParam<ArgumentCase> {};
 
