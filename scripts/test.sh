@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh all
 jobs=$(nproc)
+# The plain Linux build: setup-sim and the benchmarks (the tests run in the sanitizer build).
 cmake --preset native >/dev/null
 cmake --build --preset native -j"$jobs"
 cmake --preset win32 >/dev/null
