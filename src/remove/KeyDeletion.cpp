@@ -35,13 +35,19 @@ plat::DWORD CDriverRemover::MySHDeleteKey(plat::HKey parent, const char* subKey)
 
   // Each deletion moves the next child to the front, so index 0 is read every time.
   plat::DWORD listed;
+  std::string deletedChild;
   for (;;) {
     char child[plat::kMaxPath] = {};
     listed = static_cast<plat::DWORD>(registry.RegEnumKeyA(key.Get(), 0, child, plat::kMaxPath));
     if (listed != plat::kErrorSuccess) break;
     child[plat::kMaxPath - 1] = '\0';
+    // A child reported deleted that is still listed would be tried for ever.
+    if (!deletedChild.empty() && deletedChild == child) return plat::kErrorAccessDenied;
     plat::DWORD childResult = MySHDeleteKey(key.Get(), child);
-    if (childResult == plat::kErrorSuccess) continue;
+    if (childResult == plat::kErrorSuccess) {
+      deletedChild = child;
+      continue;
+    }
     // A child that was just listed but is "not found" has not gone: this key
     // still has it and cannot be deleted. Not found would tell the caller the
     // key is gone.

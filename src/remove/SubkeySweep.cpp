@@ -3,6 +3,11 @@
 // deleted one have moved up by one, and the one before it is tested again, so
 // none is skipped. A key whose deletion failed is stepped over; it is tested
 // (and tried) again when the deletion of the key after it lets the walk back.
+// A key whose deletion was reported done but that is still listed (the registry
+// answered "not found" for it) is stepped over from then on, so the walk ends.
+#include <set>
+#include <string>
+
 #include "platform/ScopedKey.h"
 #include "remove/CDriverRemover.h"
 
@@ -20,6 +25,7 @@ void CDriverRemover::SweepSubkeys(const char* parentPath, bool grantFirst, const
     return;
   }
 
+  std::set<std::string> deleted;
   plat::DWORD index = 0;
   for (;;) {
     char name[plat::kMaxPath] = {};
@@ -27,9 +33,11 @@ void CDriverRemover::SweepSubkeys(const char* parentPath, bool grantFirst, const
       break;
     name[plat::kMaxPath - 1] = '\0';
     if (action) action(parent.Get(), name);
-    if (test(parent.Get(), name) && DeleteKey(parent.Get(), name))
+    if (deleted.count(name) == 0 && test(parent.Get(), name) && DeleteKey(parent.Get(), name)) {
+      deleted.insert(name);
       index = index > 0 ? index - 1 : 0;
-    else
+    } else {
       ++index;
+    }
   }
 }

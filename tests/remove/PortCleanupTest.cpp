@@ -116,6 +116,18 @@ TEST_F(PortValuesTest, AValueThatCannotBeDeletedStaysAndTheWalkMovesOn) {
   EXPECT_THAT(Boxes(), IsEmpty());
 }
 
+TEST_F(PortValuesTest, AValueReportedDeletedButStillThereIsPassedOver) {
+  sim::Machine& m = MachineWithPorts({"COM3:", "COM5:"});
+  m.AddFault("RegDeleteValue", std::string(kNtPorts) + "\\COM3:", plat::kErrorSuccess);
+  CDriverRemover& remover = Remover(1, true);
+  remover.AddRemovedPort(3);
+  remover.AddRemovedPort(5);
+  remover.DeletePortValues();
+  EXPECT_THAT(Values(), ElementsAre(Trace::value_type{0, "COM3:"}, Trace::value_type{0, "COM3:"},
+                                    Trace::value_type{1, "COM5:"}, Trace::value_type{1, ""}));
+  EXPECT_THAT(m.ValueNames(kNtPorts), ElementsAre("COM3:"));
+}
+
 TEST_F(PortValuesTest, MissingKeyIsSilentAClosedOneIsReported) {
   sim::Machine& m = NewMachine(true);
   Remover().AddRemovedPort(3);

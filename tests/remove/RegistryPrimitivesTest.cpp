@@ -230,6 +230,14 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      "",
                      plat::kErrorAccessDenied,
+                     {"\\B", "\\C"}},
+        // A child reported deleted but listed again is not tried for ever.
+        LevelFailure{"ChildDeletionReportedButNotDone",
+                     [](sim::Machine& m, const std::string& t) {
+                       m.AddFault("RegDeleteKey", t + "\\B", plat::kErrorSuccess);
+                     },
+                     "",
+                     plat::kErrorAccessDenied,
                      {"\\B", "\\C"}}),
     [](const ::testing::TestParamInfo<LevelFailure>& info) { return info.param.name; });
 

@@ -69,6 +69,21 @@ TEST_F(SubkeySweepTest, AFailedDeletionIsSteppedOverAndTriedAgainWhenTheWalkCome
   EXPECT_THAT(BoxTexts(), ElementsAre("SetNamedSecurityInfo failed", "B", text, "B", text));
 }
 
+TEST_F(SubkeySweepTest, AKeyReportedGoneThatIsStillListedIsSteppedOverAndTheWalkEnds) {
+  for (bool win2kXp : {true, false}) {
+    SCOPED_TRACE(win2kXp);
+    TearDown();
+    sim::Machine& m = MachineWith(win2kXp, {"A", "B", "C"});
+    m.AddFault("RegDeleteKey", kHklmParent + "\\B", plat::kErrorFileNotFound);
+    EXPECT_THAT(Sweep({"B"}), ElementsAre(Trace::value_type{0, "A"}, Trace::value_type{1, "B"},
+                                          Trace::value_type{0, "A"}, Trace::value_type{1, "B"},
+                                          Trace::value_type{2, "C"}, Trace::value_type{3, ""}));
+    EXPECT_THAT(m.SubKeys(kHklmParent), ElementsAre("A", "B", "C"));
+    // Only the depth-first deletion shows its own box; "not found" is no failure to DeleteKey.
+    EXPECT_THAT(BoxTexts(), win2kXp ? std::vector<std::string>{"B"} : std::vector<std::string>{});
+  }
+}
+
 TEST_F(SubkeySweepTest, AMissingParentEndsSilentlyAnotherFailureIsReported) {
   sim::Machine& m = MachineWith(true, {});
   EXPECT_THAT(Sweep({}), IsEmpty());
