@@ -44,19 +44,30 @@ add_executable(Setup WIN32 ${CMAKE_SOURCE_DIR}/src/platform/win32/WinMain.cpp ${
 target_compile_options(Setup PRIVATE ${SETUP_WIN32_COMPILE_OPTIONS})
 target_include_directories(Setup PRIVATE ${CMAKE_SOURCE_DIR}/src/res)
 set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup SUFFIX .exe)
-target_link_options(Setup PRIVATE
-  -nostdlib -nostartfiles -mwindows -s
+# Linked without the C run-time library and start-up files, for a system of
+# 1998: Windows 95/98 refuse images that ask for a later subsystem than 4.0.
+set(SETUP_RUNTIME_LINK_OPTIONS
+  -nostdlib -nostartfiles -s
   -Wl,--entry=_WinMainCRTStartup
   -Wl,--gc-sections
   -Wl,--disable-reloc-section
   -Wl,--major-os-version=4 -Wl,--minor-os-version=0
-  -Wl,--major-subsystem-version=4 -Wl,--minor-subsystem-version=0
-  -Wl,-Map=${CMAKE_BINARY_DIR}/Setup.map)
+  -Wl,--major-subsystem-version=4 -Wl,--minor-subsystem-version=0)
 # The run-time library last but within one group, so that whatever the standard
 # library's templates need is found in it.
-target_link_libraries(Setup PRIVATE setup_win32 setup_core
+set(SETUP_RUNTIME_LIBRARIES
   -Wl,--start-group setup_runtime stdc++ gcc kernel32 user32 gdi32 advapi32 shell32 ole32
   -Wl,--end-group)
+target_link_options(Setup PRIVATE ${SETUP_RUNTIME_LINK_OPTIONS} -mwindows
+  -Wl,-Map=${CMAKE_BINARY_DIR}/Setup.map)
+target_link_libraries(Setup PRIVATE setup_win32 setup_core ${SETUP_RUNTIME_LIBRARIES})
+
+# The run-time support itself, linked the same way (a console program).
+add_executable(runtimecheck ${CMAKE_SOURCE_DIR}/tools/runtimecheck/runtimecheck.cpp)
+target_include_directories(runtimecheck PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(runtimecheck PRIVATE ${SETUP_WIN32_COMPILE_OPTIONS})
+target_link_options(runtimecheck PRIVATE ${SETUP_RUNTIME_LINK_OPTIONS} -mconsole)
+target_link_libraries(runtimecheck PRIVATE ${SETUP_RUNTIME_LIBRARIES})
 
 # The user's stand-in under Wine: waits for windows of Setup.exe, reads and
 # presses their controls, answers message boxes, writes what it saw.

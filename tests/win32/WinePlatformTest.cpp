@@ -1,5 +1,6 @@
-// The Windows implementation of every platform interface, run against Wine's
-// Windows API as XP and as 98 (tools/win32check via tests/wine/platform-check.sh).
+// The Windows implementation of every platform interface and the run-time
+// support of Setup.exe, run against Wine's Windows API as XP and as 98
+// (tools/win32check and tools/runtimecheck via tests/wine/platform-check.sh).
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,10 @@
 namespace {
 
 TEST(WinePlatform, EveryInterfaceBehavesAsTheCallsItStandsFor) {
-  ASSERT_TRUE(std::filesystem::exists(win32test::Win32BinDir() / "win32check.exe"))
-      << win32test::MissingBuildMessage(win32test::Win32BinDir() / "win32check.exe");
+  for (const char* tool : {"win32check.exe", "runtimecheck.exe"}) {
+    ASSERT_TRUE(std::filesystem::exists(win32test::Win32BinDir() / tool))
+        << win32test::MissingBuildMessage(win32test::Win32BinDir() / tool);
+  }
   int status = 0;
   std::string log = win32test::RunCommand(
       "'" + std::string(SETUP_SOURCE_DIR) + "/tests/wine/platform-check.sh' '" +
@@ -19,11 +22,16 @@ TEST(WinePlatform, EveryInterfaceBehavesAsTheCallsItStandsFor) {
       &status);
   if (status == 77) GTEST_SKIP() << log;
   EXPECT_EQ(status, 0) << log;
-  // Both runs finished and counted their checks.
-  std::regex summary(R"(win32check: (\d+) checks, 0 failed)");
-  auto runs =
-      std::distance(std::sregex_iterator(log.begin(), log.end(), summary), std::sregex_iterator());
-  EXPECT_EQ(runs, 2) << log;
+  // Every run finished and counted its checks.
+  auto count = [&](const std::string& pattern) {
+    std::regex expression(pattern);
+    return std::distance(std::sregex_iterator(log.begin(), log.end(), expression),
+                         std::sregex_iterator());
+  };
+  EXPECT_EQ(count(R"(win32check: \d+ checks, 0 failed)"), 2) << log;
+  EXPECT_EQ(count(R"(runtimecheck: \d+ checks, 0 failed)"), 2) << log;
+  // After WinMain: the exit functions and static destructors, last registered first.
+  EXPECT_EQ(count("exit function 2\r?\nexit function 1\r?\ndestroyed b\r?\ndestroyed a"), 2) << log;
 }
 
 }  // namespace

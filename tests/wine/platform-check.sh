@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs tools/win32check (every platform interface against Wine's Windows API)
-# in a throwaway 32-bit prefix, once per Windows version that Wine is set to.
+# and tools/runtimecheck (the run-time support Setup.exe is linked with) in a
+# throwaway 32-bit prefix, once per Windows version that Wine is set to.
 #
 # Usage: tests/wine/platform-check.sh [WIN32_BIN] [VERSION...]   (default: winxp win98)
 # Exit status: 0 all checks passed, 1 a check failed, 77 Wine could not be installed.
@@ -10,7 +11,9 @@ bin=$(cd "${1:-$root/build/win32/bin}" && pwd)
 shift || true
 versions=("$@")
 [ ${#versions[@]} -gt 0 ] || versions=(winxp win98)
-[ -f "$bin/win32check.exe" ] || { echo "platform-check: $bin/win32check.exe missing" >&2; exit 1; }
+for f in win32check.exe runtimecheck.exe; do
+  [ -f "$bin/$f" ] || { echo "platform-check: $bin/$f missing" >&2; exit 1; }
+done
 
 . "$root/tests/wine/wine-env.sh"
 work=$(mktemp -d)
@@ -20,12 +23,13 @@ cleanup() {
 }
 trap cleanup EXIT
 wine_env_start "$work"
-cp "$bin/win32check.exe" "$work/"
+cp "$bin/win32check.exe" "$bin/runtimecheck.exe" "$work/"
 
 status=0
 for version in "${versions[@]}"; do
   wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
   echo "== Wine as $version"
   (cd "$work" && timeout 300 wine win32check.exe) || status=1
+  (cd "$work" && timeout 300 wine runtimecheck.exe) || status=1
 done
 exit $status

@@ -95,6 +95,109 @@ char* strrchr(const char* text, int value) {
   }
 }
 
+char* strcpy(char* target, const char* source) {
+  char* to = target;
+  while ((*to++ = *source++) != '\0') {
+  }
+  return target;
+}
+
+char* strncpy(char* target, const char* source, size_t count) {
+  size_t i = 0;
+  for (; i < count && source[i] != '\0'; ++i) target[i] = source[i];
+  for (; i < count; ++i) target[i] = '\0';
+  return target;
+}
+
+char* strcat(char* target, const char* source) {
+  strcpy(target + strlen(target), source);
+  return target;
+}
+
+char* strstr(const char* text, const char* part) {
+  size_t length = strlen(part);
+  if (length == 0) return const_cast<char*>(text);
+  for (; *text != '\0'; ++text) {
+    if (*text == *part && strncmp(text, part, length) == 0) return const_cast<char*>(text);
+  }
+  return nullptr;
+}
+
+// The character classes of the "C" locale: ASCII only, as the C library's are
+// before setlocale.
+int isdigit(int c) { return c >= '0' && c <= '9'; }
+int isupper(int c) { return c >= 'A' && c <= 'Z'; }
+int islower(int c) { return c >= 'a' && c <= 'z'; }
+int isalpha(int c) { return isupper(c) || islower(c); }
+int isalnum(int c) { return isalpha(c) || isdigit(c); }
+int isxdigit(int c) { return isdigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+int isspace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+int tolower(int c) { return isupper(c) ? c - 'A' + 'a' : c; }
+int toupper(int c) { return islower(c) ? c - 'a' + 'A' : c; }
+
+// strtoul's digits; base 0 reads a 0x or 0 prefix. *negative reports a minus sign.
+static unsigned long long ReadNumber(const char* text, char** end, int base, bool* negative,
+                                     bool* overflow, unsigned long long limit) {
+  const char* p = text;
+  while (isspace(static_cast<unsigned char>(*p))) ++p;
+  *negative = false;
+  *overflow = false;
+  if (*p == '+' || *p == '-') *negative = *p++ == '-';
+  if ((base == 0 || base == 16) && p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
+      isxdigit(static_cast<unsigned char>(p[2]))) {
+    p += 2;
+    base = 16;
+  } else if (base == 0) {
+    base = *p == '0' ? 8 : 10;
+  }
+  unsigned long long value = 0;
+  const char* digits = p;
+  for (;; ++p) {
+    int digit = isdigit(static_cast<unsigned char>(*p))   ? *p - '0'
+                : isalpha(static_cast<unsigned char>(*p)) ? tolower(*p) - 'a' + 10
+                                                          : 99;
+    if (digit >= base) break;
+    if (value > (limit - static_cast<unsigned>(digit)) / static_cast<unsigned>(base)) {
+      *overflow = true;
+      value = limit;
+    } else if (!*overflow) {
+      value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+    }
+  }
+  if (end != nullptr) *end = const_cast<char*>(p == digits ? text : p);
+  return value;
+}
+
+long strtol(const char* text, char** end, int base) {
+  bool negative = false, overflow = false;
+  unsigned long long magnitude = ReadNumber(text, end, base, &negative, &overflow, 0x80000000ULL);
+  if (!negative && magnitude > 0x7FFFFFFFULL) return 0x7FFFFFFFL;
+  if (overflow) return negative ? -0x7FFFFFFFL - 1 : 0x7FFFFFFFL;
+  return negative ? -static_cast<long>(magnitude - 1) - 1 : static_cast<long>(magnitude);
+}
+
+unsigned long strtoul(const char* text, char** end, int base) {
+  bool negative = false, overflow = false;
+  unsigned long long magnitude = ReadNumber(text, end, base, &negative, &overflow, 0xFFFFFFFFULL);
+  if (overflow) return 0xFFFFFFFFUL;
+  unsigned long value = static_cast<unsigned long>(magnitude);
+  return negative ? 0UL - value : value;
+}
+
+int atoi(const char* text) { return static_cast<int>(strtol(text, nullptr, 10)); }
+
+// The headers declare the character classes as DLL imports: their callers reach
+// them through these pointers.
+decltype(&isdigit) _imp__isdigit = &isdigit;
+decltype(&isupper) _imp__isupper = &isupper;
+decltype(&islower) _imp__islower = &islower;
+decltype(&isalpha) _imp__isalpha = &isalpha;
+decltype(&isalnum) _imp__isalnum = &isalnum;
+decltype(&isxdigit) _imp__isxdigit = &isxdigit;
+decltype(&isspace) _imp__isspace = &isspace;
+decltype(&tolower) _imp__tolower = &tolower;
+decltype(&toupper) _imp__toupper = &toupper;
+
 }  // extern "C"
 
 #endif  // _WIN32
