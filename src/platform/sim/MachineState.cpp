@@ -1,5 +1,7 @@
 #include "platform/sim/MachineState.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -344,32 +346,61 @@ bool IsInside(const fs::path& path, const fs::path& root) {
 std::optional<fs::path> Machine::State::ToHost(std::string_view normalizedPath) const {
   auto drive = drives.find(FoldCase(normalizedPath[0]));
   if (drive == drives.end()) return std::nullopt;
+  std::vector<std::string_view> parts = SplitKeyPath(normalizedPath.substr(3));
+  std::vector<std::string> keys;
+  keys.reserve(parts.size());
+  std::string key = UpperAscii(normalizedPath.substr(0, 2));
+  for (std::string_view part : parts) {
+    key += '\\';
+    key += UpperAscii(part);
+    keys.push_back(key);
+  }
   fs::path host = drive->second;
-  std::error_code ec;
+  std::size_t start = 0;
+  for (std::size_t i = parts.size(); i-- > 0;) {
+    auto cached = folderCache.find(keys[i]);
+    if (cached != folderCache.end()) {
+      host = cached->second;
+      start = i + 1;
+      break;
+    }
+  }
   bool exists = true;
-  for (std::string_view part : SplitKeyPath(normalizedPath.substr(3))) {
-    if (exists) {
-      fs::path exact = host / std::string(part);
-      if (fs::symlink_status(exact, ec).type() != fs::file_type::not_found && !ec) {
-        host = exact;
-      } else {
-        exists = false;
-        ec.clear();
-        for (fs::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
-          if (EqualNoCase(it->path().filename().string(), part)) {
-            host = it->path();
-            exists = true;
-            break;
-          }
-        }
-        if (!exists) host /= std::string(part);
-      }
-      if (exists && fs::is_symlink(fs::symlink_status(host, ec))) {
-        fs::path target = fs::weakly_canonical(host, ec);
-        if (ec || !IsInside(target, fs::weakly_canonical(folder, ec))) return std::nullopt;
-      }
+  bool linked = false;
+  for (std::size_t i = start; i < parts.size(); ++i) {
+    std::string part(parts[i]);
+    if (!exists) {
+      host /= part;
+      continue;
+    }
+    fs::path exact = host / part;
+    struct stat st;
+    if (::lstat(exact.c_str(), &st) == 0) {
+      host = exact;
     } else {
-      host /= std::string(part);
+      // Not under that spelling: look for the name without regard to case.
+      exists = false;
+      std::error_code ec;
+      for (fs::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
+        if (EqualNoCase(it->path().filename().string(), part) && ::lstat(it->path().c_str(), &st) == 0) {
+          host = it->path();
+          exists = true;
+          break;
+        }
+      }
+      if (!exists) {
+        host = exact;
+        continue;
+      }
+    }
+    if (S_ISLNK(st.st_mode)) {
+      linked = true;
+      std::error_code ec;
+      if (canonicalFolder.empty()) canonicalFolder = fs::weakly_canonical(folder, ec);
+      fs::path target = fs::weakly_canonical(host, ec);
+      if (ec || !IsInside(target, canonicalFolder)) return std::nullopt;
+    } else if (S_ISDIR(st.st_mode) && !linked) {
+      folderCache.emplace(keys[i], host);
     }
   }
   return host;
@@ -391,14 +422,19 @@ std::string Machine::State::ToWindows(const fs::path& host) const {
 }
 
 plat::DWORD Machine::State::AttributesOf(std::string_view normalizedPath, const fs::path& host) const {
-  std::error_code ec;
-  auto status = fs::symlink_status(host, ec);
-  if (ec || status.type() == fs::file_type::not_found) return plat::kInvalidFileAttributes;
-  bool link = status.type() == fs::file_type::symlink;
-  bool folder = fs::is_directory(host, ec);
+  struct stat st;
+  if (::lstat(host.c_str(), &st) != 0) return plat::kInvalidFileAttributes;
+  bool link = S_ISLNK(st.st_mode);
+  bool folder = S_ISDIR(st.st_mode);
+  if (link) {
+    struct stat target;
+    folder = ::stat(host.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+  }
   plat::DWORD value = folder ? plat::kFileAttributeDirectory : plat::kFileAttributeArchive;
-  auto it = attributes.find(UpperAscii(normalizedPath));
-  if (it != attributes.end()) value = it->second | (folder ? plat::kFileAttributeDirectory : 0);
+  if (!attributes.empty()) {
+    auto it = attributes.find(UpperAscii(normalizedPath));
+    if (it != attributes.end()) value = it->second | (folder ? plat::kFileAttributeDirectory : 0);
+  }
   if (link) value |= plat::kFileAttributeReparsePoint;
   return value;
 }

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -168,6 +169,19 @@ struct Machine::State {
   // Before the program changes a path: remember what it was (once).
   void Touch(std::string_view normalizedPath);
   void TouchTree(std::string_view normalizedPath);
+
+  // Host folders already resolved, by upper-cased Windows path; only real
+  // folders reached without a link. Cleared whenever a folder is removed.
+  mutable std::unordered_map<std::string, std::filesystem::path> folderCache;
+  mutable std::filesystem::path canonicalFolder;  // the machine folder, links resolved
+  // Counts removals of files and folders, so that enumerations know when to
+  // look again whether an entry still exists.
+  std::uint64_t removals = 0;
+  void FileRemoved() { ++removals; }
+  void FolderRemoved() {
+    ++removals;
+    folderCache.clear();
+  }
 
   // ---- Dialog and boxes ----
   void RecordDialog();  // pushes dialog onto dialogHistory when it changed

@@ -1,8 +1,13 @@
 // Files and folders of a simulated machine, with the Windows semantics the
 // program relies on: case-insensitive names, kept attributes, read-only files
 // refusing deletion and overwrite, FindFirstFile wildcards with "." and "..".
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -18,16 +23,11 @@ namespace {
 // 100 ns intervals from 1601 to 1970.
 constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
 
-plat::FileTime ToFileTime(fs::file_time_type time) {
-  auto system = std::chrono::file_clock::to_sys(time);
-  auto ticks = std::chrono::duration_cast<std::chrono::nanoseconds>(system.time_since_epoch()).count() / 100;
-  return kUnixEpochAsFileTime + static_cast<std::uint64_t>(ticks);
-}
 
 struct FindEntry {
-  std::string name;
   std::string path;  // normalised Windows path of the entry
-  bool dots = false;
+  fs::path host;
+  plat::FindDataA data;  // as listed
 };
 
 struct FindState {
@@ -35,17 +35,21 @@ struct FindState {
   std::string folder;  // normalised folder
   std::vector<FindEntry> entries;
   std::size_t next = 0;
+  std::uint64_t removals = 0;  // the machine's count when listed
 };
 
 struct OpenFile {
   std::string path;  // normalised, upper-cased
   std::string display;
-  std::unique_ptr<std::ifstream> stream;
+  int descriptor = -1;
 };
 
 class SimFileSystem final : public plat::IFileSystem {
  public:
   explicit SimFileSystem(Machine::State& state) : s_(state) {}
+  ~SimFileSystem() override {
+    for (auto& [handle, file] : files_) ::close(file.descriptor);
+  }
 
   plat::BOOL CreateDirectoryA(const char* path) override {
     if (s_.Fault("CreateDirectory", path)) return 0;
@@ -140,6 +144,7 @@ class SimFileSystem final : public plat::IFileSystem {
     if (IsOpen(normalized)) return Fail(plat::kErrorSharingViolation);
     s_.Touch(normalized);
     if (!fs::remove(host, ec)) return Fail(plat::kErrorAccessDenied);
+    s_.FileRemoved();
     s_.ForgetAttributes(normalized);
     return 1;
   }
@@ -165,20 +170,31 @@ class SimFileSystem final : public plat::IFileSystem {
     auto state = std::make_unique<FindState>();
     state->pattern = text;
     state->folder = folder->first;
-    std::vector<FindEntry> found;
+    state->removals = s_.removals;
+    std::string base = folder->first;
+    if (base.back() != '\\') base += '\\';
     if (!s_.IsOnRoot(folder->first)) {
-      for (const char* dots : {".", ".."})
-        if (NameMatches(namePart, dots)) state->entries.push_back({dots, folder->first, true});
+      for (const char* dots : {".", ".."}) {
+        if (!NameMatches(namePart, dots)) continue;
+        FindEntry entry{folder->first, folder->second, {}};
+        std::memset(&entry.data, 0, sizeof entry.data);
+        entry.data.dwFileAttributes = plat::kFileAttributeDirectory;
+        std::memcpy(entry.data.cFileName, dots, std::strlen(dots) + 1);
+        state->entries.push_back(std::move(entry));
+      }
     }
+    std::vector<FindEntry> found;
     for (fs::directory_iterator it(folder->second, ec), end; !ec && it != end; it.increment(ec)) {
       std::string name = it->path().filename().string();
-      if (!NameMatches(namePart, name)) continue;
-      std::string path = folder->first;
-      if (path.back() != '\\') path += '\\';
-      found.push_back({name, path + name, false});
+      if (name.size() >= plat::kMaxPath || !NameMatches(namePart, name)) continue;
+      FindEntry entry{base + name, it->path(), {}};
+      if (!Describe(entry)) continue;
+      std::memcpy(entry.data.cFileName, name.c_str(), name.size() + 1);
+      found.push_back(std::move(entry));
     }
-    std::sort(found.begin(), found.end(),
-              [](const FindEntry& a, const FindEntry& b) { return CompareNoCase(a.name, b.name) < 0; });
+    std::sort(found.begin(), found.end(), [](const FindEntry& a, const FindEntry& b) {
+      return CompareNoCase(a.data.cFileName, b.data.cFileName) < 0;
+    });
     for (auto& entry : found) state->entries.push_back(std::move(entry));
     if (!Next(*state, data)) {
       s_.lastError = plat::kErrorFileNotFound;
@@ -247,14 +263,19 @@ class SimFileSystem final : public plat::IFileSystem {
       s_.lastError = plat::kErrorSharingViolation;
       return plat::kInvalidHandle;
     }
-    auto stream = std::make_unique<std::ifstream>(target->second, std::ios::binary);
-    if (!*stream) {
+    int descriptor = ::open(target->second.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
       s_.lastError = plat::kErrorAccessDenied;
       return plat::kInvalidHandle;
     }
     plat::Handle handle = s_.NewHandle();
-    files_[handle] = OpenFile{key, target->first, std::move(stream)};
-    s_.handleClosers[handle] = [this, handle] { files_.erase(handle); };
+    files_[handle] = OpenFile{key, target->first, descriptor};
+    s_.handleClosers[handle] = [this, handle] {
+      auto it = files_.find(handle);
+      if (it == files_.end()) return;
+      ::close(it->second.descriptor);
+      files_.erase(it);
+    };
     return handle;
   }
 
@@ -263,11 +284,17 @@ class SimFileSystem final : public plat::IFileSystem {
     if (bytesRead != nullptr) *bytesRead = 0;
     if (s_.Fault("ReadFile", it == files_.end() ? "" : it->second.display)) return 0;
     if (it == files_.end()) return Fail(plat::kErrorInvalidHandle);
-    std::ifstream& in = *it->second.stream;
-    in.read(static_cast<char*>(buffer), bytesToRead);
-    if (bytesRead != nullptr) *bytesRead = static_cast<plat::DWORD>(in.gcount());
-    if (in.bad()) return Fail(plat::kErrorInvalidData);
-    in.clear();
+    // Like ReadFile on a disk file: fewer bytes than asked only at the end.
+    auto* out = static_cast<char*>(buffer);
+    plat::DWORD total = 0;
+    while (total < bytesToRead) {
+      ssize_t got = ::read(it->second.descriptor, out + total, bytesToRead - total);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return Fail(plat::kErrorInvalidData);
+      if (got == 0) break;
+      total += static_cast<plat::DWORD>(got);
+    }
+    if (bytesRead != nullptr) *bytesRead = total;
     return 1;
   }
 
@@ -350,28 +377,45 @@ class SimFileSystem final : public plat::IFileSystem {
     return out;
   }
 
-  // Fills data with the next entry that still exists; false at the end.
+  // The listing data of an entry, from one lstat (and a stat through a link).
+  bool Describe(FindEntry& entry) const {
+    std::memset(&entry.data, 0, sizeof entry.data);
+    struct stat st;
+    if (::lstat(entry.host.c_str(), &st) != 0) return false;
+    if (S_ISLNK(st.st_mode)) {
+      entry.data.dwFileAttributes = s_.AttributesOf(entry.path, entry.host);
+    } else {
+      bool folder = S_ISDIR(st.st_mode);
+      plat::DWORD value = folder ? plat::kFileAttributeDirectory : plat::kFileAttributeArchive;
+      if (!s_.attributes.empty()) {
+        auto it = s_.attributes.find(UpperAscii(entry.path));
+        if (it != s_.attributes.end()) value = it->second | (folder ? plat::kFileAttributeDirectory : 0);
+      }
+      entry.data.dwFileAttributes = value;
+    }
+    if (S_ISREG(st.st_mode)) {
+      auto size = static_cast<std::uint64_t>(st.st_size);
+      entry.data.nFileSizeHigh = static_cast<plat::DWORD>(size >> 32);
+      entry.data.nFileSizeLow = static_cast<plat::DWORD>(size);
+    }
+    plat::FileTime stamp = kUnixEpochAsFileTime + static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 10000000ull +
+                           static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100;
+    // All three stamps are the host file's modification time: the host's access
+    // time moves with every read and would make runs differ.
+    entry.data.ftCreationTime = entry.data.ftLastWriteTime = entry.data.ftLastAccessTime = stamp;
+    return true;
+  }
+
+  // Fills data with the next entry that still exists; false at the end. As on
+  // NTFS, an entry removed after the listing is not returned.
   bool Next(FindState& state, plat::FindDataA* data) {
     while (state.next < state.entries.size()) {
       const FindEntry& entry = state.entries[state.next++];
-      std::memset(data, 0, sizeof *data);
-      auto host = s_.ToHost(entry.path);
-      if (!host) continue;
-      std::error_code ec;
-      auto status = fs::symlink_status(*host, ec);
-      if (ec || status.type() == fs::file_type::not_found) continue;
-      if (entry.name.size() >= plat::kMaxPath) continue;
-      data->dwFileAttributes = entry.dots ? plat::kFileAttributeDirectory : s_.AttributesOf(entry.path, *host);
-      if (!fs::is_directory(*host, ec)) {
-        std::uint64_t size = fs::file_size(*host, ec);
-        if (ec) size = 0;
-        data->nFileSizeHigh = static_cast<plat::DWORD>(size >> 32);
-        data->nFileSizeLow = static_cast<plat::DWORD>(size);
+      if (state.removals != s_.removals) {
+        struct stat st;
+        if (::lstat(entry.host.c_str(), &st) != 0) continue;
       }
-      auto written = fs::last_write_time(*host, ec);
-      plat::FileTime stamp = ec ? kUnixEpochAsFileTime : ToFileTime(written);
-      data->ftCreationTime = data->ftLastAccessTime = data->ftLastWriteTime = stamp;
-      std::memcpy(data->cFileName, entry.name.c_str(), entry.name.size() + 1);
+      *data = entry.data;
       return true;
     }
     return false;

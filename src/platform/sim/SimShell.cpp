@@ -60,6 +60,7 @@ class SimShell final : public plat::IShell {
       fs::remove(*host, ec);  // a link goes, not what it points at
     else
       fs::remove_all(*host, ec);
+    s_.FolderRemoved();
     if (ec) return static_cast<int>(plat::kErrorAccessDenied);
     s_.ForgetAttributes(*normalized);
     return 0;
