@@ -75,6 +75,9 @@ file(GLOB UIDRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/uidriver/
 if(UIDRIVER_SOURCES)
   add_executable(uidriver ${UIDRIVER_SOURCES})
   target_link_options(uidriver PRIVATE -s)
+  # Message boxes of known kinds for the driver's own check.
+  add_executable(uidriverdemo ${CMAKE_SOURCE_DIR}/tools/uidriverdemo/uidriverdemo.cpp)
+  target_link_options(uidriverdemo PRIVATE -s)
 endif()
 
 # Exercises each platform interface over the real API (run under Wine by the tests).

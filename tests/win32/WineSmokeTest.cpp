@@ -2,7 +2,9 @@
 // folder it shows dialog 102 with string 1, and control 1001 ends it.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -35,30 +37,56 @@ TEST(DriverTranscript, ParsesQuotedAndPlainFields) {
   EXPECT_EQ(bad, "broken text=\"no end");
 }
 
-TEST(WineSmoke, SetupShowsTheDialogAndEndsOnExit) {
-  for (const char* tool : {"Setup.exe", "uidriver.exe"}) {
-    ASSERT_TRUE(std::filesystem::exists(win32test::Win32BinDir() / tool))
-        << win32test::MissingBuildMessage(win32test::Win32BinDir() / tool);
+// One Wine run for the suite: tests/wine/smoke.sh.
+class WineSmoke : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    for (const char* tool : {"Setup.exe", "uidriver.exe", "uidriverdemo.exe"}) {
+      if (!std::filesystem::exists(win32test::Win32BinDir() / tool)) {
+        problem_ = win32test::MissingBuildMessage(win32test::Win32BinDir() / tool);
+        return;
+      }
+    }
+    // A folder of this process's own: ctest may run the suite's tests at once.
+    out_ = std::filesystem::path(SETUP_BINARY_DIR) / ("wine-smoke-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(out_);
+    log_ = win32test::RunCommand("'" + std::string(SETUP_SOURCE_DIR) + "/tests/wine/smoke.sh' '" +
+                                     win32test::Win32BinDir().string() + "' '" + out_.string() +
+                                     "' 2>&1",
+                                 &status_);
   }
-  std::filesystem::path out = std::filesystem::path(SETUP_BINARY_DIR) / "wine-smoke";
-  std::filesystem::remove_all(out);
-  int status = 0;
-  std::string log =
-      win32test::RunCommand("'" + std::string(SETUP_SOURCE_DIR) + "/tests/wine/smoke.sh' '" +
-                                win32test::Win32BinDir().string() + "' '" + out.string() + "' 2>&1",
-                            &status);
-  if (status == 77) GTEST_SKIP() << log;
-  ASSERT_EQ(status, 0) << log;
+  static void TearDownTestSuite() {
+    if (!out_.empty()) std::filesystem::remove_all(out_);
+  }
+  void SetUp() override {
+    ASSERT_TRUE(problem_.empty()) << problem_;
+    if (status_ == 77) GTEST_SKIP() << log_;
+    ASSERT_EQ(status_, 0) << log_;
+  }
+  std::vector<win32test::DriverEvent> Events(const char* file) {
+    std::string bad;
+    auto events = win32test::ParseDriverTranscript(ReadText(out_ / file), &bad);
+    EXPECT_TRUE(bad.empty()) << bad;
+    return events;
+  }
+  static std::vector<std::string> Order(const std::vector<win32test::DriverEvent>& events) {
+    std::vector<std::string> order;
+    for (const auto& event : events) order.push_back(event.event);
+    return order;
+  }
 
-  std::string bad;
-  auto events = win32test::ParseDriverTranscript(ReadText(out / "transcript.txt"), &bad);
-  EXPECT_TRUE(bad.empty()) << bad;
-  std::vector<std::string> order;
-  for (const auto& event : events) order.push_back(event.event);
-  EXPECT_EQ(order, (std::vector<std::string>{"dialog", "control", "control", "control", "press",
-                                             "closed", "done"}))
-      << log;
-  ASSERT_GE(events.size(), 5u) << log;
+  static inline std::string problem_;
+  static inline std::filesystem::path out_;
+  static inline std::string log_;
+  static inline int status_ = 0;
+};
+
+TEST_F(WineSmoke, SetupShowsTheDialogAndEndsOnExit) {
+  auto events = Events("transcript.txt");
+  EXPECT_EQ(Order(events), (std::vector<std::string>{"dialog", "control", "control", "control",
+                                                     "press", "closed", "done"}))
+      << log_;
+  ASSERT_GE(events.size(), 5u) << log_;
   EXPECT_EQ(events[0].Field("caption"), "USB Compound Device Setup");
   EXPECT_EQ(events[1].Field("id"), "1000");
   EXPECT_EQ(events[1].Field("text"), res::kStrings[1]);
@@ -70,7 +98,38 @@ TEST(WineSmoke, SetupShowsTheDialogAndEndsOnExit) {
   EXPECT_EQ(events[3].Field("text"), "&Exit");
   EXPECT_EQ(events[3].Field("enabled"), "1");
   EXPECT_EQ(events[4].Field("id"), "1001");
-  EXPECT_EQ(ReadText(out / "setup-exit"), "0\n") << "Setup.exe's exit status";
+  EXPECT_EQ(ReadText(out_ / "setup-exit"), "0\n") << "Setup.exe's exit status";
+}
+
+// What the driver reads of message boxes, and that its answers reach them.
+TEST_F(WineSmoke, DriverReadsAndAnswersMessageBoxes) {
+  auto events = Events("boxes.txt");
+  struct Box {
+    const char* text;
+    const char* icon;
+    const char* buttons;
+    const char* answer;
+  };
+  const Box expected[] = {{"first\nsecond line", "exclamation", "ok", "ok"},
+                          {"information", "information", "ok", "ok"},
+                          {"question", "question", "okcancel", "cancel"},
+                          {"plain", "none", "ok", "ok"}};
+  ASSERT_EQ(events.size(), std::size(expected) + 1) << log_;
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    SCOPED_TRACE(expected[i].text);
+    EXPECT_EQ(events[i].event, "box");
+    EXPECT_EQ(events[i].Field("owner"), "none");
+    EXPECT_EQ(events[i].Field("caption"), "uidriver demo");
+    EXPECT_EQ(events[i].Field("text"), expected[i].text);
+    EXPECT_EQ(events[i].Field("icon"), expected[i].icon);
+    EXPECT_EQ(events[i].Field("buttons"), expected[i].buttons);
+    EXPECT_EQ(events[i].Field("answer"), expected[i].answer);
+  }
+  EXPECT_EQ(events.back().event, "done");
+  // The demo got IDOK, IDOK, IDCANCEL, IDOK.
+  std::string answers = ReadText(out_ / "demo.txt");
+  answers.erase(std::remove(answers.begin(), answers.end(), '\r'), answers.end());
+  EXPECT_EQ(answers, "answer 1\nanswer 1\nanswer 2\nanswer 1\n");
 }
 
 }  // namespace

@@ -17,6 +17,55 @@ bool ButtonShown(HWND box, int id) {
   return button != nullptr && IsWindowVisible(button);
 }
 
+struct KnownIcon {
+  LPCSTR id;
+  const char* name;
+};
+const KnownIcon kKnownIcons[] = {{IDI_EXCLAMATION, "exclamation"},
+                                 {IDI_ASTERISK, "information"},
+                                 {IDI_QUESTION, "question"},
+                                 {IDI_HAND, "stop"}};
+
+// The pixels of a screen rectangle (32-bit, top row first).
+std::vector<DWORD> Capture(HDC source, int x, int y, int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC memory = CreateCompatibleDC(source);
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
+  GdiFlush();
+  std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + width * height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  return pixels;
+}
+
+// A system icon drawn over a background colour, as a box shows it.
+std::vector<DWORD> Render(HICON icon, DWORD background, int width, int height) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  HBRUSH brush = CreateSolidBrush(background & 0xFFFFFF);
+  RECT all = {0, 0, width, height};
+  FillRect(memory, &all, brush);
+  DeleteObject(brush);
+  DrawIconEx(memory, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+  std::vector<DWORD> pixels = Capture(memory, 0, 0, width, height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 std::string IconName(HWND box) {
   // The icon control of a message box has no fixed id; it is the static with SS_ICON.
   HWND icon = nullptr;
@@ -29,21 +78,42 @@ std::string IconName(HWND box) {
     }
   }
   if (icon == nullptr || !IsWindowVisible(icon)) return "none";
+  // Where the system shares its icons between processes (Windows), the handle
+  // the box shows is the one LoadIcon gives here.
   DWORD_PTR shown = 0;
-  if (!SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &shown))
-    return "unknown";
-  struct Known {
-    LPCSTR id;
-    const char* name;
-  };
-  const Known known[] = {{IDI_EXCLAMATION, "exclamation"},
-                         {IDI_ASTERISK, "information"},
-                         {IDI_QUESTION, "question"},
-                         {IDI_HAND, "stop"}};
-  for (const Known& k : known) {
-    if (reinterpret_cast<DWORD_PTR>(LoadIconA(nullptr, k.id)) == shown) return k.name;
+  if (SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &shown)) {
+    if (shown == 0) return "none";
+    for (const KnownIcon& known : kKnownIcons) {
+      if (reinterpret_cast<DWORD_PTR>(LoadIconA(nullptr, known.id)) == shown) return known.name;
+    }
   }
-  return "unknown";
+  // Elsewhere (Wine) compare what the screen shows with each system icon.
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(200);
+  RECT place = {};
+  GetWindowRect(icon, &place);
+  int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
+  HDC screen = GetDC(nullptr);
+  std::vector<DWORD> seen = Capture(screen, place.left, place.top, width, height);
+  ReleaseDC(nullptr, screen);
+  DWORD background = seen.front();  // icon corners are transparent
+  bool blank = true;
+  for (DWORD pixel : seen) blank = blank && pixel == background;
+  if (blank) return "none";
+  background = (background & 0xFF00) | ((background & 0xFF) << 16) | ((background >> 16) & 0xFF);
+  const char* best = "unknown";
+  std::size_t fewest = seen.size() / 10;  // at most a tenth of the pixels may differ
+  for (const KnownIcon& known : kKnownIcons) {
+    std::vector<DWORD> drawn = Render(LoadIconA(nullptr, known.id), background, width, height);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < seen.size(); ++i)
+      differing += (seen[i] & 0xFFFFFF) != (drawn[i] & 0xFFFFFF);
+    if (differing < fewest) {
+      fewest = differing;
+      best = known.name;
+    }
+  }
+  return best;
 }
 
 }  // namespace
