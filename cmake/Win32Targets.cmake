@@ -45,7 +45,7 @@ target_compile_options(Setup PRIVATE ${SETUP_WIN32_COMPILE_OPTIONS})
 target_include_directories(Setup PRIVATE ${CMAKE_SOURCE_DIR}/src/res)
 set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup SUFFIX .exe)
 # Linked without the C run-time library and start-up files, for a system of
-# 1998: Windows 95/98 refuse images that ask for a later subsystem than 4.0.
+# 1998: Windows 95/98 refuse images that ask for subsystem 5.0 or later.
 set(SETUP_RUNTIME_LINK_OPTIONS
   -nostdlib -nostartfiles -s
   -Wl,--entry=_WinMainCRTStartup

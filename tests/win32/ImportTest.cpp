@@ -135,7 +135,7 @@ TEST(SetupExeImage, IsAnI686GuiProgramWindows98CanLoad) {
   ASSERT_TRUE(image) << error;
   EXPECT_EQ(image->Machine(), 0x14C);            // i386
   EXPECT_EQ(image->Subsystem(), 2);              // Windows GUI
-  EXPECT_EQ(image->MajorSubsystemVersion(), 4);  // Windows 95/98 refuse a later one
+  EXPECT_EQ(image->MajorSubsystemVersion(), 4);  // Windows 95/98 refuse 5.0 and later
   EXPECT_EQ(image->MinorSubsystemVersion(), 0);
 }
 
