@@ -68,20 +68,26 @@ std::size_t RegNode::LowerBound(std::string_view childName) const {
 }
 
 RegNode* RegNode::Child(std::string_view childName) const {
-  std::size_t i = LowerBound(childName);
-  if (i < subkeys.size() && EqualNoCase(subkeys[i]->name, childName)) return subkeys[i].get();
-  return nullptr;
+  auto it = index.find(childName);
+  return it == index.end() ? nullptr : it->second;
 }
 
 RegNode* RegNode::AddChild(std::string_view childName) {
+  if (RegNode* existing = Child(childName)) return existing;
   std::size_t i = LowerBound(childName);
-  if (i < subkeys.size() && EqualNoCase(subkeys[i]->name, childName)) return subkeys[i].get();
   auto node = std::make_shared<RegNode>();
   node->name = std::string(childName);
   node->parent = this;
   RegNode* raw = node.get();
   subkeys.insert(subkeys.begin() + static_cast<std::ptrdiff_t>(i), std::move(node));
+  index.emplace(raw->name, raw);
   return raw;
+}
+
+void RegNode::AdoptChild(std::shared_ptr<RegNode> child) {
+  child->parent = this;
+  index.emplace(child->name, child.get());
+  subkeys.push_back(std::move(child));
 }
 
 namespace {
@@ -98,6 +104,7 @@ void MarkDeleted(RegNode& node, const std::string& path) {
 void RegNode::RemoveChild(RegNode* child) {
   std::size_t i = LowerBound(child->name);
   if (i < subkeys.size() && subkeys[i].get() == child) {
+    index.erase(child->name);
     MarkDeleted(*child, child->Path());
     subkeys.erase(subkeys.begin() + static_cast<std::ptrdiff_t>(i));
   }
@@ -136,7 +143,9 @@ bool RegNode::RemoveValue(std::string_view valueName) {
 std::string RegNode::Path() const {
   if (deleted) return formerPath;
   if (parent == nullptr) return name;
-  return parent->Path() + "\\" + name;
+  // A key's name and parent never change while it lives, so its path can be kept.
+  if (pathCache.empty()) pathCache = parent->Path() + "\\" + name;
+  return pathCache;
 }
 
 bool RegNode::FullAccessAllowed() const {
@@ -163,7 +172,7 @@ std::shared_ptr<RegNode> CopyTree(const RegNode& from, RegNode* parent) {
   node->currentUserGrant = from.currentUserGrant;
   node->grantInherits = from.grantInherits;
   node->subkeys.reserve(from.subkeys.size());
-  for (const auto& child : from.subkeys) node->subkeys.push_back(CopyTree(*child, node.get()));
+  for (const auto& child : from.subkeys) node->AdoptChild(CopyTree(*child, node.get()));
   return node;
 }
 
@@ -261,7 +270,7 @@ void* Machine::State::Allocate(std::size_t bytes) {
 bool Machine::State::Free(void* memory) { return allocations.erase(memory) != 0; }
 
 bool Machine::State::Fault(std::string_view operation, std::string_view target, plat::DWORD* code) {
-  calls.push_back({std::string(operation), std::string(target)});
+  if (recordCalls) calls.push_back({std::string(operation), std::string(target)});
   for (const FaultRule& rule : faults) {
     if (!EqualNoCase(rule.operation, operation)) continue;
     std::string pattern = rule.target;
@@ -279,7 +288,7 @@ bool Machine::State::Fault(std::string_view operation, std::string_view target, 
 
 bool Machine::State::Fault2(std::string_view operation, std::string_view target1,
                             std::string_view target2, plat::DWORD* code) {
-  calls.push_back({std::string(operation), std::string(target1) + " -> " + std::string(target2)});
+  if (recordCalls) calls.push_back({std::string(operation), std::string(target1) + " -> " + std::string(target2)});
   for (const FaultRule& rule : faults) {
     if (!EqualNoCase(rule.operation, operation)) continue;
     std::string pattern = rule.target;
@@ -534,18 +543,7 @@ int Machine::State::StatusIdOf(std::string_view text) const {
 }
 
 std::shared_ptr<RegNode> Machine::State::SharedOf(RegNode* node) const {
-  if (node == nullptr) return nullptr;
-  if (node->parent == nullptr) {
-    // A root: share ownership through the tree's own pointer.
-    RegNode* hklm = registry.Root(plat::kHkeyLocalMachine);
-    RegNode* hkcu = registry.Root(plat::kHkeyCurrentUser);
-    if (node != hklm && node != hkcu) return nullptr;
-    return std::shared_ptr<RegNode>(std::shared_ptr<RegNode>{}, node);
-  }
-  const auto& siblings = node->parent->subkeys;
-  std::size_t i = node->parent->LowerBound(node->name);
-  if (i < siblings.size() && siblings[i].get() == node) return siblings[i];
-  return nullptr;
+  return node == nullptr ? nullptr : node->shared_from_this();
 }
 
 std::shared_ptr<RegNode> Machine::State::NodeOf(plat::HKey key) const {

@@ -32,11 +32,27 @@ bool WildcardMatch(std::string_view pattern, std::string_view text);
 
 // ---- Registry ----
 
-struct RegNode {
+// Hashing and equality of names without regard to case, for the child index.
+struct FoldedHash {
+  std::size_t operator()(std::string_view text) const {
+    std::size_t hash = 1469598103934665603ull;
+    for (char c : text) hash = (hash ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211ull;
+    return hash;
+  }
+};
+struct FoldedEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return EqualNoCase(a, b); }
+};
+
+struct RegNode : std::enable_shared_from_this<RegNode> {
   std::string name;  // as created
   RegNode* parent = nullptr;
   std::vector<std::pair<std::string, RegValue>> values;  // insertion order
   std::vector<std::shared_ptr<RegNode>> subkeys;          // sorted without regard to case
+  // The same children by name (views into their own names), so that a lookup
+  // costs the same whatever the number of siblings.
+  std::unordered_map<std::string_view, RegNode*, FoldedHash, FoldedEqual> index;
+  mutable std::string pathCache;
   bool deleted = false;
   std::string formerPath;  // a deleted key's path: it no longer has a parent
   // Access control, as far as the program relies on it.
@@ -48,6 +64,7 @@ struct RegNode {
   // Index of the child in subkeys, or of where it would go.
   std::size_t LowerBound(std::string_view childName) const;
   RegNode* AddChild(std::string_view childName);  // existing or new
+  void AdoptChild(std::shared_ptr<RegNode> child);  // appended: callers keep the order
   void RemoveChild(RegNode* child);
   const RegValue* Value(std::string_view valueName) const;
   RegValue* Value(std::string_view valueName);
@@ -128,6 +145,7 @@ struct Machine::State {
 
   std::vector<FaultRule> faults;
   std::vector<CallRecord> calls;
+  bool recordCalls = true;
   std::vector<std::string> iniLines;  // machine.ini as loaded, to keep what is not ours
 
   plat::DWORD lastError = 0;
