@@ -519,7 +519,9 @@ class CheckDialog : public plat::IDialogEvents {
     window_->SetIcon(plat::kIconBig, icon_);
     CHECK_EQ(static_cast<plat::Icon>(::SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0)), icon_);
     window_->SetDlgItemTextA(1000, "check text");
-    // The presses a user would make, handled after this returns.
+    // The presses a user would make, handled after this returns: the Escape key
+    // (the dialog manager turns it into IDCANCEL), IDCANCEL, Exit, IDOK.
+    ::PostMessageA(::GetDlgItem(hwnd, IDOK), WM_KEYDOWN, VK_ESCAPE, 1);
     ::PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     ::PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(1001, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(hwnd, 1001)));
@@ -607,7 +609,7 @@ void CheckUi(plat::IUi& ui) {
   CHECK_EQ(ui.DoModal(102, dialog), 7);
   CHECK_EQ(ui.MainWindow(), plat::kNoWindow);
   CHECK((dialog.events_ ==
-         std::vector<std::string>{"attach", "init", "cancel", "command 1001 0", "ok"}));
+         std::vector<std::string>{"attach", "init", "cancel", "cancel", "command 1001 0", "ok"}));
   CheckDialog unused(ui);
   CHECK_EQ(ui.DoModal(4321, unused), -1);  // no such template
   CHECK(unused.events_.empty());
