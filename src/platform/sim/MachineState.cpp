@@ -269,41 +269,40 @@ void* Machine::State::Allocate(std::size_t bytes) {
 
 bool Machine::State::Free(void* memory) { return allocations.erase(memory) != 0; }
 
-bool Machine::State::Fault(std::string_view operation, std::string_view target, plat::DWORD* code) {
-  if (recordCalls) calls.push_back({std::string(operation), std::string(target)});
+namespace {
+std::string WithBackslashes(std::string_view text) {
+  std::string out(text);
+  std::replace(out.begin(), out.end(), '/', '\\');
+  return out;
+}
+}  // namespace
+
+const FaultRule* Machine::State::MatchFault(std::string_view operation, std::string_view target) const {
   for (const FaultRule& rule : faults) {
     if (!EqualNoCase(rule.operation, operation)) continue;
-    std::string pattern = rule.target;
-    std::replace(pattern.begin(), pattern.end(), '/', '\\');
-    std::string subject(target);
-    std::replace(subject.begin(), subject.end(), '/', '\\');
-    if (pattern == "*" || WildcardMatch(pattern, subject)) {
-      lastError = rule.code;
-      if (code != nullptr) *code = rule.code;
-      return true;
-    }
+    if (rule.target == "*" || WildcardMatch(WithBackslashes(rule.target), WithBackslashes(target))) return &rule;
   }
-  return false;
+  return nullptr;
+}
+
+bool Machine::State::Fault(std::string_view operation, std::string_view target, plat::DWORD* code) {
+  if (recordCalls) calls.push_back({std::string(operation), std::string(target)});
+  const FaultRule* rule = MatchFault(operation, target);
+  if (rule == nullptr) return false;
+  lastError = rule->code;
+  if (code != nullptr) *code = rule->code;
+  return true;
 }
 
 bool Machine::State::Fault2(std::string_view operation, std::string_view target1,
                             std::string_view target2, plat::DWORD* code) {
   if (recordCalls) calls.push_back({std::string(operation), std::string(target1) + " -> " + std::string(target2)});
-  for (const FaultRule& rule : faults) {
-    if (!EqualNoCase(rule.operation, operation)) continue;
-    std::string pattern = rule.target;
-    std::replace(pattern.begin(), pattern.end(), '/', '\\');
-    for (std::string_view target : {target1, target2}) {
-      std::string subject(target);
-      std::replace(subject.begin(), subject.end(), '/', '\\');
-      if (pattern == "*" || WildcardMatch(pattern, subject)) {
-        lastError = rule.code;
-        if (code != nullptr) *code = rule.code;
-        return true;
-      }
-    }
-  }
-  return false;
+  const FaultRule* rule = MatchFault(operation, target1);
+  if (rule == nullptr) rule = MatchFault(operation, target2);
+  if (rule == nullptr) return false;
+  lastError = rule->code;
+  if (code != nullptr) *code = rule->code;
+  return true;
 }
 
 std::optional<std::string> Machine::State::Normalize(std::string_view path) const {

@@ -169,6 +169,7 @@ struct Machine::State {
   bool Fault(std::string_view operation, std::string_view target, plat::DWORD* code = nullptr);
   bool Fault2(std::string_view operation, std::string_view target1, std::string_view target2,
               plat::DWORD* code = nullptr);
+  const FaultRule* MatchFault(std::string_view operation, std::string_view target) const;
 
   // ---- File system helpers, by Windows path ----
   // Normalised Windows path ("C:\A\b"), or nullopt when it is not a path on a
