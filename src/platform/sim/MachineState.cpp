@@ -351,56 +351,66 @@ bool IsInside(const fs::path& path, const fs::path& root) {
 }
 }  // namespace
 
+namespace {
+// Resolves one component below host: the exact spelling, else a name equal
+// without regard to case. Fills st when it exists.
+bool ResolveComponent(fs::path* host, std::string_view part, struct stat* st) {
+  fs::path exact = *host / std::string(part);
+  if (::lstat(exact.c_str(), st) == 0) {
+    *host = std::move(exact);
+    return true;
+  }
+  std::error_code ec;
+  for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
+    if (EqualNoCase(it->path().filename().string(), part) && ::lstat(it->path().c_str(), st) == 0) {
+      *host = it->path();
+      return true;
+    }
+  }
+  *host = std::move(exact);
+  return false;
+}
+}  // namespace
+
 std::optional<fs::path> Machine::State::ToHost(std::string_view normalizedPath) const {
   auto drive = drives.find(FoldCase(normalizedPath[0]));
   if (drive == drives.end()) return std::nullopt;
   std::vector<std::string_view> parts = SplitKeyPath(normalizedPath.substr(3));
-  std::vector<std::string> keys;
-  keys.reserve(parts.size());
-  std::string key = UpperAscii(normalizedPath.substr(0, 2));
-  for (std::string_view part : parts) {
-    key += '\\';
-    key += UpperAscii(part);
-    keys.push_back(key);
-  }
   fs::path host = drive->second;
   std::size_t start = 0;
-  for (std::size_t i = parts.size(); i-- > 0;) {
-    auto cached = folderCache.find(keys[i]);
+  // Most paths lie in a folder resolved before: try the parent first.
+  if (parts.size() >= 2) {
+    std::size_t cut = normalizedPath.rfind('\\');
+    auto cached = folderCache.find(UpperAscii(normalizedPath.substr(0, cut)));
     if (cached != folderCache.end()) {
       host = cached->second;
-      start = i + 1;
-      break;
+      start = parts.size() - 1;
     }
+  }
+  std::string key = UpperAscii(normalizedPath.substr(0, 2));
+  for (std::size_t i = 0; i < start; ++i) {
+    key += '\\';
+    key += UpperAscii(parts[i]);
   }
   bool exists = true;
   bool linked = false;
   for (std::size_t i = start; i < parts.size(); ++i) {
-    std::string part(parts[i]);
+    key += '\\';
+    key += UpperAscii(parts[i]);
     if (!exists) {
-      host /= part;
+      host /= std::string(parts[i]);
       continue;
     }
-    fs::path exact = host / part;
-    struct stat st;
-    if (::lstat(exact.c_str(), &st) == 0) {
-      host = exact;
-    } else {
-      // Not under that spelling: look for the name without regard to case.
-      exists = false;
-      std::error_code ec;
-      for (fs::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
-        if (EqualNoCase(it->path().filename().string(), part) && ::lstat(it->path().c_str(), &st) == 0) {
-          host = it->path();
-          exists = true;
-          break;
-        }
-      }
-      if (!exists) {
-        host = exact;
+    if (i + 1 < parts.size()) {
+      auto cached = folderCache.find(key);
+      if (cached != folderCache.end()) {
+        host = cached->second;
         continue;
       }
     }
+    struct stat st;
+    exists = ResolveComponent(&host, parts[i], &st);
+    if (!exists) continue;
     if (S_ISLNK(st.st_mode)) {
       linked = true;
       std::error_code ec;
@@ -408,7 +418,7 @@ std::optional<fs::path> Machine::State::ToHost(std::string_view normalizedPath) 
       fs::path target = fs::weakly_canonical(host, ec);
       if (ec || !IsInside(target, canonicalFolder)) return std::nullopt;
     } else if (S_ISDIR(st.st_mode) && !linked) {
-      folderCache.emplace(keys[i], host);
+      folderCache.emplace(key, host);
     }
   }
   return host;

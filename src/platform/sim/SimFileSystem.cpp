@@ -192,10 +192,13 @@ class SimFileSystem final : public plat::IFileSystem {
       std::memcpy(entry.data.cFileName, name.c_str(), name.size() + 1);
       found.push_back(std::move(entry));
     }
-    std::sort(found.begin(), found.end(), [](const FindEntry& a, const FindEntry& b) {
-      return CompareNoCase(a.data.cFileName, b.data.cFileName) < 0;
-    });
-    for (auto& entry : found) state->entries.push_back(std::move(entry));
+    // Sorted by name without regard to case, as NTFS lists a folder.
+    std::vector<std::pair<std::string, std::size_t>> order;
+    order.reserve(found.size());
+    for (std::size_t i = 0; i < found.size(); ++i) order.emplace_back(UpperAscii(found[i].data.cFileName), i);
+    std::sort(order.begin(), order.end());
+    state->entries.reserve(state->entries.size() + found.size());
+    for (const auto& [folded, i] : order) state->entries.push_back(std::move(found[i]));
     if (!Next(*state, data)) {
       s_.lastError = plat::kErrorFileNotFound;
       return plat::kInvalidHandle;
@@ -244,18 +247,8 @@ class SimFileSystem final : public plat::IFileSystem {
       s_.lastError = plat::kErrorPathNotFound;
       return plat::kInvalidHandle;
     }
-    std::error_code ec;
-    auto status = fs::status(target->second, ec);
     if (creationDisposition != plat::kOpenExisting || (desiredAccess & ~plat::kGenericRead) != 0) {
       s_.lastError = plat::kErrorAccessDenied;  // the program only ever reads
-      return plat::kInvalidHandle;
-    }
-    if (ec || status.type() == fs::file_type::not_found) {
-      s_.lastError = MissingCode(target->second);
-      return plat::kInvalidHandle;
-    }
-    if (fs::is_directory(status)) {
-      s_.lastError = plat::kErrorAccessDenied;
       return plat::kInvalidHandle;
     }
     std::string key = UpperAscii(target->first);
@@ -265,7 +258,13 @@ class SimFileSystem final : public plat::IFileSystem {
     }
     int descriptor = ::open(target->second.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) {
-      s_.lastError = plat::kErrorAccessDenied;
+      s_.lastError = errno == ENOENT ? MissingCode(target->second) : plat::kErrorAccessDenied;
+      return plat::kInvalidHandle;
+    }
+    struct stat st;
+    if (::fstat(descriptor, &st) != 0 || S_ISDIR(st.st_mode)) {
+      ::close(descriptor);
+      s_.lastError = plat::kErrorAccessDenied;  // a folder cannot be opened for reading
       return plat::kInvalidHandle;
     }
     plat::Handle handle = s_.NewHandle();
