@@ -1,7 +1,7 @@
 #include "common/FileHelpers.h"
 
-plat::BOOL CopyFileWritable(plat::IFileSystem& files, const char* source,
-                            const char* target, plat::BOOL failIfExists) {
+plat::BOOL CopyFileWritable(plat::IFileSystem& files, const char* source, const char* target,
+                            plat::BOOL failIfExists) {
   plat::BOOL copied = files.CopyFileA(source, target, failIfExists);
   ClearReadOnly(files, target);
   return copied;

@@ -30,9 +30,8 @@ class ISystem {
                                char** allocated) = 0;
   // Frees what FormatMessageA and the security calls allocated. Returns null.
   virtual void* LocalFree(void* memory) = 0;
-  virtual int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source,
-                                  int sourceLength, char16_t* target,
-                                  int targetLength) = 0;
+  virtual int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source, int sourceLength,
+                                  char16_t* target, int targetLength) = 0;
   virtual Module LoadLibraryA(const char* name) = 0;
   virtual Proc GetProcAddress(Module module, const char* name) = 0;
   virtual BOOL FreeLibrary(Module module) = 0;
@@ -43,8 +42,8 @@ class ISystem {
 class IProfile {
  public:
   virtual ~IProfile() = default;
-  virtual UINT GetPrivateProfileIntA(const char* section, const char* key,
-                                     int defaultValue, const char* fileName) = 0;
+  virtual UINT GetPrivateProfileIntA(const char* section, const char* key, int defaultValue,
+                                     const char* fileName) = 0;
 };
 
 // Files and folders. Failures set the last error of ISystem.
@@ -52,8 +51,7 @@ class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
   virtual BOOL CreateDirectoryA(const char* path) = 0;  // default security
-  virtual BOOL CopyFileA(const char* source, const char* target,
-                         BOOL failIfExists) = 0;
+  virtual BOOL CopyFileA(const char* source, const char* target, BOOL failIfExists) = 0;
   virtual DWORD GetFileAttributesA(const char* path) = 0;  // kInvalidFileAttributes on failure
   virtual BOOL SetFileAttributesA(const char* path, DWORD attributes) = 0;
   virtual BOOL DeleteFileA(const char* path) = 0;
@@ -67,32 +65,30 @@ class IFileSystem {
   // OPEN_EXISTING). Returns kInvalidHandle on failure; close with ISystem::CloseHandle.
   virtual Handle CreateFileA(const char* path, DWORD desiredAccess, DWORD shareMode,
                              DWORD creationDisposition, DWORD flagsAndAttributes) = 0;
-  virtual BOOL ReadFile(Handle file, void* buffer, DWORD bytesToRead,
-                        DWORD* bytesRead) = 0;
+  virtual BOOL ReadFile(Handle file, void* buffer, DWORD bytesToRead, DWORD* bytesRead) = 0;
 };
 
 // The registry. Every call returns a Win32 error code (0 = success).
 class IRegistry {
  public:
   virtual ~IRegistry() = default;
-  virtual LONG RegOpenKeyExA(HKey parent, const char* subKey, DWORD options,
-                             DWORD desiredAccess, HKey* result) = 0;
-  virtual LONG RegCreateKeyExA(HKey parent, const char* subKey, const char* keyClass,
-                               DWORD options, DWORD desiredAccess, HKey* result,
-                               DWORD* disposition) = 0;
+  virtual LONG RegOpenKeyExA(HKey parent, const char* subKey, DWORD options, DWORD desiredAccess,
+                             HKey* result) = 0;
+  virtual LONG RegCreateKeyExA(HKey parent, const char* subKey, const char* keyClass, DWORD options,
+                               DWORD desiredAccess, HKey* result, DWORD* disposition) = 0;
   // data may be null to ask for the size only. A too-small buffer gives
   // kErrorMoreData and the size needed. Strings come back as stored.
-  virtual LONG RegQueryValueExA(HKey key, const char* valueName, DWORD* type,
-                                BYTE* data, DWORD* dataSize) = 0;
-  virtual LONG RegSetValueExA(HKey key, const char* valueName, DWORD type,
-                              const BYTE* data, DWORD dataSize) = 0;
+  virtual LONG RegQueryValueExA(HKey key, const char* valueName, DWORD* type, BYTE* data,
+                                DWORD* dataSize) = 0;
+  virtual LONG RegSetValueExA(HKey key, const char* valueName, DWORD type, const BYTE* data,
+                              DWORD dataSize) = 0;
   // nameSize counts the buffer in characters, zero included.
   virtual LONG RegEnumKeyA(HKey key, DWORD index, char* name, DWORD nameSize) = 0;
   // *nameSize: in, the buffer in characters; out, the length without the zero.
   virtual LONG RegEnumKeyExA(HKey key, DWORD index, char* name, DWORD* nameSize) = 0;
   // type, data and dataSize may be null.
-  virtual LONG RegEnumValueA(HKey key, DWORD index, char* name, DWORD* nameSize,
-                             DWORD* type, BYTE* data, DWORD* dataSize) = 0;
+  virtual LONG RegEnumValueA(HKey key, DWORD index, char* name, DWORD* nameSize, DWORD* type,
+                             BYTE* data, DWORD* dataSize) = 0;
   virtual LONG RegDeleteKeyA(HKey parent, const char* subKey) = 0;
   virtual LONG RegDeleteValueA(HKey key, const char* valueName) = 0;
   virtual LONG RegCloseKey(HKey key) = 0;
@@ -104,19 +100,15 @@ class ISecurity {
  public:
   virtual ~ISecurity() = default;
   // *dacl points into *securityDescriptor; free the descriptor with LocalFree.
-  virtual DWORD GetNamedSecurityInfoA(const char* objectName, DWORD objectType,
-                                      DWORD securityInfo, void** dacl,
-                                      void** securityDescriptor) = 0;
-  virtual void BuildExplicitAccessWithNameA(ExplicitAccessA* access,
-                                            const char* trusteeName,
-                                            DWORD permissions, DWORD mode,
-                                            DWORD inheritance) = 0;
+  virtual DWORD GetNamedSecurityInfoA(const char* objectName, DWORD objectType, DWORD securityInfo,
+                                      void** dacl, void** securityDescriptor) = 0;
+  virtual void BuildExplicitAccessWithNameA(ExplicitAccessA* access, const char* trusteeName,
+                                            DWORD permissions, DWORD mode, DWORD inheritance) = 0;
   // *newAcl is freed with LocalFree.
-  virtual DWORD SetEntriesInAclA(DWORD count, const ExplicitAccessA* entries,
-                                 void* oldAcl, void** newAcl) = 0;
-  virtual DWORD SetNamedSecurityInfoA(const char* objectName, DWORD objectType,
-                                      DWORD securityInfo, void* owner, void* group,
-                                      void* dacl, void* sacl) = 0;
+  virtual DWORD SetEntriesInAclA(DWORD count, const ExplicitAccessA* entries, void* oldAcl,
+                                 void** newAcl) = 0;
+  virtual DWORD SetNamedSecurityInfoA(const char* objectName, DWORD objectType, DWORD securityInfo,
+                                      void* owner, void* group, void* dacl, void* sacl) = 0;
 };
 
 // The process token and the restart.
@@ -125,8 +117,7 @@ class IProcess {
   virtual ~IProcess() = default;
   // For the current process. Close the token with ISystem::CloseHandle.
   virtual BOOL OpenProcessToken(DWORD desiredAccess, Handle* token) = 0;
-  virtual BOOL LookupPrivilegeValueA(const char* systemName, const char* name,
-                                     Luid* luid) = 0;
+  virtual BOOL LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid) = 0;
   // No previous-state buffer.
   virtual BOOL AdjustTokenPrivileges(Handle token, BOOL disableAll,
                                      const TokenPrivileges1* newState) = 0;
@@ -169,8 +160,8 @@ class IShell {
   virtual int SHFileOperationA(ShFileOpStructA* operation) = 0;
   virtual HRESULT CoInitialize(void* reserved) = 0;
   // *object receives an interface of the asked iid; Release it when done.
-  virtual HRESULT CoCreateInstance(const Guid& clsid, void* outer, DWORD context,
-                                   const Guid& iid, void** object) = 0;
+  virtual HRESULT CoCreateInstance(const Guid& clsid, void* outer, DWORD context, const Guid& iid,
+                                   void** object) = 0;
 };
 
 // The Setup API, called through a function looked up with GetProcAddress.
@@ -178,9 +169,8 @@ class ISetupApi {
  public:
   virtual ~ISetupApi() = default;
   virtual BOOL SetupCopyOEMInfA(Proc function, const char* sourceInfFileName,
-                                const char* oemSourceMediaLocation,
-                                DWORD oemSourceMediaType, DWORD copyStyle,
-                                char* destinationInfFileName,
+                                const char* oemSourceMediaLocation, DWORD oemSourceMediaType,
+                                DWORD copyStyle, char* destinationInfFileName,
                                 DWORD destinationInfFileNameSize, DWORD* requiredSize,
                                 char** destinationInfFileNameComponent) = 0;
 };
@@ -193,12 +183,12 @@ class IDialogEvents {
   virtual ~IDialogEvents() = default;
   // Before WM_INITDIALOG: the window the handlers act on, valid until DoModal returns.
   virtual void Attach(IDialogWindow* window) = 0;
-  virtual BOOL OnInitDialog() = 0;     // WM_INITDIALOG
-  virtual void OnOK() = 0;             // WM_COMMAND IDOK
-  virtual void OnCancel() = 0;         // WM_COMMAND IDCANCEL (Escape, close requests)
+  virtual BOOL OnInitDialog() = 0;  // WM_INITDIALOG
+  virtual void OnOK() = 0;          // WM_COMMAND IDOK
+  virtual void OnCancel() = 0;      // WM_COMMAND IDCANCEL (Escape, close requests)
   virtual void OnCommand(int controlId, int notifyCode) = 0;  // any other WM_COMMAND
-  virtual void OnPaint() = 0;          // WM_PAINT
-  virtual Icon OnQueryDragIcon() = 0;  // WM_QUERYDRAGICON
+  virtual void OnPaint() = 0;                                 // WM_PAINT
+  virtual Icon OnQueryDragIcon() = 0;                         // WM_QUERYDRAGICON
 };
 constexpr int kBnClicked = 0;
 
@@ -206,8 +196,7 @@ constexpr int kBnClicked = 0;
 class IUi {
  public:
   virtual ~IUi() = default;
-  virtual int MessageBoxA(Hwnd owner, const char* text, const char* caption,
-                          UINT type) = 0;
+  virtual int MessageBoxA(Hwnd owner, const char* text, const char* caption, UINT type) = 0;
   // The framework's message box: owned by the main window, captioned with the
   // program's title; kMbOk with the exclamation icon unless type says otherwise.
   virtual int AfxMessageBox(const char* text, UINT type) = 0;

@@ -24,8 +24,8 @@ class ScopedKey {
   }
   LONG Create(HKey parent, const char* subKey, DWORD access, DWORD* disposition = nullptr) {
     Close();
-    return registry_->RegCreateKeyExA(parent, subKey, nullptr, kRegOptionNonVolatile,
-                                      access, &key_, disposition);
+    return registry_->RegCreateKeyExA(parent, subKey, nullptr, kRegOptionNonVolatile, access, &key_,
+                                      disposition);
   }
   void Close() {
     if (key_ != 0) registry_->RegCloseKey(std::exchange(key_, HKey{0}));

@@ -32,7 +32,9 @@ const char* kIni =
 TEST_F(MachineFolderTest, LoadsTheDocumentedFormat) {
   fs::path dir = folder_ / "m";
   Put(dir / "machine.ini", kIni);
-  Put(dir / "registry.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports]\r\n\"COM1:\"=\"\"\r\n");
+  Put(dir / "registry.reg",
+      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows "
+      "NT\\CurrentVersion\\Ports]\r\n\"COM1:\"=\"\"\r\n");
   Put(dir / "drives/C/WINDOWS/inf/oem3.inf", "x");
   std::string error;
   auto m = sim::Machine::Load(dir, &error);
@@ -40,8 +42,8 @@ TEST_F(MachineFolderTest, LoadsTheDocumentedFormat) {
   EXPECT_EQ(m->Attributes("C:\\WINDOWS\\INF\\OEM3.INF"), 0x21u);
   plat::HKey key = 0;
   EXPECT_EQ(m->Os().registry.RegOpenKeyExA(plat::kHkeyLocalMachine,
-                                           "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports", 0,
-                                           plat::kKeyRead, &key),
+                                           "Software\\Microsoft\\Windows NT\\CurrentVersion\\Ports",
+                                           0, plat::kKeyRead, &key),
             5);
 }
 
@@ -55,9 +57,11 @@ TEST_F(MachineFolderTest, BadFoldersAreRefusedAndLeftUntouched) {
       {"[Windows]\r\nPlatform=two\r\n[Drives]\r\nC=c\r\n", "REGEDIT4\r\n", "machine.ini:2:"},
       {"[Windows]\r\nPlatform=2\r\n", "REGEDIT4\r\n", "machine.ini:"},
       {"[Windows]\r\n[Drives]\r\nC=..\\..\\elsewhere\r\n", "REGEDIT4\r\n", "machine.ini:"},
-      {"[Windows]\r\n[Drives]\r\nC=c\r\n[Faults]\r\nnotarget=5\r\n", "REGEDIT4\r\n", "machine.ini:5:"},
+      {"[Windows]\r\n[Drives]\r\nC=c\r\n[Faults]\r\nnotarget=5\r\n", "REGEDIT4\r\n",
+       "machine.ini:5:"},
       {"[Windows]\r\n[Drives]\r\nC=c\r\n", nullptr, "registry.reg:"},
-      {"[Windows]\r\n[Drives]\r\nC=c\r\n", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\x]\r\nbad\r\n", "registry.reg:3:"},
+      {"[Windows]\r\n[Drives]\r\nC=c\r\n", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\x]\r\nbad\r\n",
+       "registry.reg:3:"},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -90,17 +94,20 @@ TEST_F(MachineFolderTest, UnchangedMachineIsNotRewrittenAndChangesRoundTrip) {
   {
     auto m = sim::Machine::Load(dir, &error);
     plat::HKey key = 0;
-    ASSERT_EQ(m->Os().registry.RegCreateKeyExA(plat::kHkeyLocalMachine, "A\\New", nullptr, 0, plat::kKeyAllAccess,
-                                               &key, nullptr), 0);
+    ASSERT_EQ(m->Os().registry.RegCreateKeyExA(plat::kHkeyLocalMachine, "A\\New", nullptr, 0,
+                                               plat::kKeyAllAccess, &key, nullptr),
+              0);
     plat::DWORD v = 7;
-    m->Os().registry.RegSetValueExA(key, "v", plat::kRegDword, reinterpret_cast<plat::BYTE*>(&v), 4);
+    m->Os().registry.RegSetValueExA(key, "v", plat::kRegDword, reinterpret_cast<plat::BYTE*>(&v),
+                                    4);
     m->Os().registry.RegCloseKey(key);
     m->Os().files.SetFileAttributesA("C:\\WINDOWS\\inf\\oem3.inf", plat::kFileAttributeArchive);
     m->WriteFile("C:\\later.txt", "x");
     std::vector<sim::Change> changes = m->Changes();
     std::vector<std::string> seen;
     for (const auto& c : changes) seen.push_back(c.kind + " " + c.op + " " + c.path);
-    EXPECT_EQ(seen, (std::vector<std::string>{"file changed C:\\WINDOWS\\inf\\oem3.inf", "key added HKLM\\A\\New",
+    EXPECT_EQ(seen, (std::vector<std::string>{"file changed C:\\WINDOWS\\inf\\oem3.inf",
+                                              "key added HKLM\\A\\New",
                                               "value added HKLM\\A\\New\\[v]"}));
     ASSERT_TRUE(m->Save(&error));
   }

@@ -1,6 +1,6 @@
-#include "platform/sim/RegFile.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/sim/RegFile.h"
 
 namespace sim {
 namespace {

@@ -12,7 +12,8 @@ class SimFileSystemTest : public MachineTest {};
 TEST_F(SimFileSystemTest, NamesAreCaseInsensitiveAndCasePreserving) {
   sim::Machine& m = Make();
   m.WriteFile("C:\\WINDOWS\\inf\\VyxUPort.inf", "x");
-  EXPECT_NE(Os().files.GetFileAttributesA("c:/windows/INF/vyxuport.INF"), plat::kInvalidFileAttributes);
+  EXPECT_NE(Os().files.GetFileAttributesA("c:/windows/INF/vyxuport.INF"),
+            plat::kInvalidFileAttributes);
   EXPECT_TRUE(std::filesystem::exists(m.HostPath("C:\\WINDOWS\\inf") / "VyxUPort.inf"));
 }
 
@@ -46,7 +47,8 @@ TEST_F(SimFileSystemTest, CopyCarriesSourceAttributesPlusArchive) {
 
 TEST_F(SimFileSystemTest, FindFirstFileListsDotsThenSortedMatches) {
   sim::Machine& m = Make();
-  for (const char* name : {"x.inf.bak", "b.inf", "A.INF", "c.PNF"}) m.WriteFile(std::string("C:\\d\\") + name, "");
+  for (const char* name : {"x.inf.bak", "b.inf", "A.INF", "c.PNF"})
+    m.WriteFile(std::string("C:\\d\\") + name, "");
   struct Case {
     const char* pattern;
     std::vector<std::string> names;
@@ -82,16 +84,19 @@ TEST_F(SimFileSystemTest, PathsCannotLeaveTheMachine) {
 TEST_F(SimFileSystemTest, LinksInsideADriveAreReparsePoints) {
   sim::Machine& m = Make();
   m.MakeFolder("C:\\WINDOWS\\inf\\sub");
-  std::filesystem::create_directory_symlink(m.HostPath("C:\\WINDOWS\\inf"), m.HostPath("C:\\WINDOWS\\inf\\sub") / "loop");
+  std::filesystem::create_directory_symlink(m.HostPath("C:\\WINDOWS\\inf"),
+                                            m.HostPath("C:\\WINDOWS\\inf\\sub") / "loop");
   EXPECT_NE(m.Attributes("C:\\WINDOWS\\inf\\sub\\loop") & plat::kFileAttributeReparsePoint, 0u);
 }
 
 TEST_F(SimFileSystemTest, ReadingAndSharing) {
   sim::Machine& m = Make();
   m.WriteFile("C:\\f.inf", "abcdef");
-  plat::Handle file = Os().files.CreateFileA("C:\\f.inf", plat::kGenericRead, 0, plat::kOpenExisting, 0);
+  plat::Handle file =
+      Os().files.CreateFileA("C:\\f.inf", plat::kGenericRead, 0, plat::kOpenExisting, 0);
   ASSERT_NE(file, plat::kInvalidHandle);
-  EXPECT_EQ(Os().files.CreateFileA("C:\\f.inf", plat::kGenericRead, 0, plat::kOpenExisting, 0), plat::kInvalidHandle);
+  EXPECT_EQ(Os().files.CreateFileA("C:\\f.inf", plat::kGenericRead, 0, plat::kOpenExisting, 0),
+            plat::kInvalidHandle);
   EXPECT_EQ(Os().system.GetLastError(), 32u);
   char buffer[4];
   plat::DWORD read = 0;
@@ -100,7 +105,8 @@ TEST_F(SimFileSystemTest, ReadingAndSharing) {
   EXPECT_TRUE(Os().files.ReadFile(file, buffer, 4, &read));
   EXPECT_EQ(read, 2u);
   EXPECT_TRUE(Os().system.CloseHandle(file));
-  EXPECT_EQ(Os().files.CreateFileA("C:\\", plat::kGenericRead, 0, plat::kOpenExisting, 0), plat::kInvalidHandle);
+  EXPECT_EQ(Os().files.CreateFileA("C:\\", plat::kGenericRead, 0, plat::kOpenExisting, 0),
+            plat::kInvalidHandle);
 }
 
 TEST_F(SimFileSystemTest, ShellDeletesAWholeTree) {

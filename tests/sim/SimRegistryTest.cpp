@@ -13,12 +13,14 @@ class SimRegistryTest : public MachineTest {};
 
 TEST_F(SimRegistryTest, SubkeysEnumerateSortedWithoutRegardToCase) {
   sim::Machine& m = Make();
-  for (const char* name : {"b", "A2", "0010", "C", "a", "0002"}) m.CreateKey(std::string("HKLM\\T\\") + name);
+  for (const char* name : {"b", "A2", "0010", "C", "a", "0002"})
+    m.CreateKey(std::string("HKLM\\T\\") + name);
   plat::ScopedKey key(Os().registry);
   ASSERT_EQ(key.Open(plat::kHkeyLocalMachine, "T", plat::kKeyRead), 0);
   std::vector<std::string> names;
   char name[260];
-  for (plat::DWORD i = 0; Os().registry.RegEnumKeyA(key.Get(), i, name, sizeof name) == 0; ++i) names.push_back(name);
+  for (plat::DWORD i = 0; Os().registry.RegEnumKeyA(key.Get(), i, name, sizeof name) == 0; ++i)
+    names.push_back(name);
   EXPECT_EQ(names, (std::vector<std::string>{"0002", "0010", "a", "A2", "b", "C"}));
   EXPECT_EQ(Os().registry.RegEnumKeyA(key.Get(), 6, name, sizeof name), 259);
 }
@@ -116,7 +118,8 @@ TEST_F(SimRegistryTest, FaultsHitTheNamedCallAndAreLogged) {
   m.AddFault("RegOpenKey", "hklm\\system\\currentcontrolset\\control\\print\\printers", 5);
   plat::ScopedKey key(Os().registry);
   EXPECT_EQ(key.Open(plat::kHkeyLocalMachine, "System\\CurrentControlSet\\Control\\Print\\Printers",
-                     plat::kKeyRead), 5);
+                     plat::kKeyRead),
+            5);
   EXPECT_EQ(key.Open(plat::kHkeyLocalMachine, "System", plat::kKeyRead), 0);
   ASSERT_GE(m.Calls().size(), 2u);
   EXPECT_EQ(m.Calls()[0].operation, "RegOpenKey");

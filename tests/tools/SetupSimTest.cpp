@@ -27,7 +27,8 @@ Result SetupSim(const std::string& args) {
   if (pipe == nullptr) return result;
   std::array<char, 4096> buffer;
   std::size_t n;
-  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
+  while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    result.out.append(buffer.data(), n);
   int status = ::pclose(pipe);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
@@ -82,15 +83,20 @@ TEST_F(SetupSimTest, EveryVersionInstallsWithItsFlavour) {
   };
   for (const Case& c : cases) {
     std::string name = std::string(c.os) + (c.earlier ? "-earlier" : "");
-    Result init = SetupSim("init " + Machine(name) + " --os " + c.os + (c.earlier ? " --earlier-installation" : ""));
+    Result init = SetupSim("init " + Machine(name) + " --os " + c.os +
+                           (c.earlier ? " --earlier-installation" : ""));
     ASSERT_EQ(init.exitCode, 0) << init.out;
     Result run = SetupSim("run " + Machine(name) + " --json");
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    EXPECT_NE(run.out.find(std::string("\"flavour\": \"") + c.flavour + "\""), std::string::npos) << name << run.out;
-    EXPECT_NE(run.out.find(std::string("\"") + c.lastState + "\"], \"ended\": \"IDCANCEL\""), std::string::npos)
-        << name << "\n" << run.out.substr(0, 2000);
+    EXPECT_NE(run.out.find(std::string("\"flavour\": \"") + c.flavour + "\""), std::string::npos)
+        << name << run.out;
+    EXPECT_NE(run.out.find(std::string("\"") + c.lastState + "\"], \"ended\": \"IDCANCEL\""),
+              std::string::npos)
+        << name << "\n"
+        << run.out.substr(0, 2000);
     EXPECT_NE(run.out.find(c.result), std::string::npos) << name;
-    EXPECT_NE(run.out.find(std::string("\"rebootNeeded\": ") + (c.earlier ? "true" : "false")), std::string::npos)
+    EXPECT_NE(run.out.find(std::string("\"rebootNeeded\": ") + (c.earlier ? "true" : "false")),
+              std::string::npos)
         << name;
   }
 }
@@ -112,7 +118,8 @@ TEST_F(SetupSimTest, RebootNowAsksForTheRestart) {
   std::string m = Machine("reboot");
   ASSERT_EQ(SetupSim("init " + m + " --os xp --earlier-installation").exitCode, 0);
   Result run = SetupSim("run " + m + " --then reboot-now --json");
-  EXPECT_NE(run.out.find("\"restart\": {\"requested\": true, \"flags\": 3}"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"restart\": {\"requested\": true, \"flags\": 3}"), std::string::npos)
+      << run.out;
   EXPECT_NE(run.out.find("\"Restarting\"], \"ended\": \"IDOK\""), std::string::npos);
 }
 

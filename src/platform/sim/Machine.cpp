@@ -60,7 +60,8 @@ std::string Marks(const RegNode& node) {
     marks += mark;
   };
   if (node.denyFullAccess) add("deny-full-access");
-  if (node.currentUserGrant) add(node.grantInherits ? "grant-current-user-inherit" : "grant-current-user");
+  if (node.currentUserGrant)
+    add(node.grantInherits ? "grant-current-user-inherit" : "grant-current-user");
   return marks;
 }
 
@@ -94,8 +95,7 @@ std::string Render(const RegValue& value) {
   if (value.type == plat::kRegSz && !value.data.empty() && value.data.back() == 0) {
     bool printable = std::all_of(value.data.begin(), value.data.end() - 1,
                                  [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; });
-    if (printable)
-      return "\"" + std::string(value.data.begin(), value.data.end() - 1) + "\"";
+    if (printable) return "\"" + std::string(value.data.begin(), value.data.end() - 1) + "\"";
   }
   return "hex(" + std::to_string(value.type) + "):" + HexBytes(value.data);
 }
@@ -108,8 +108,8 @@ std::string ByteChanges(const RegValue& before, const RegValue& after) {
       char buffer[48];
       for (std::size_t i = 0; i < before.data.size(); ++i) {
         if (before.data[i] != after.data[i]) {
-          std::snprintf(buffer, sizeof buffer, "%sbyte %zu: %02x -> %02x", out.empty() ? "" : ", ", i,
-                        before.data[i], after.data[i]);
+          std::snprintf(buffer, sizeof buffer, "%sbyte %zu: %02x -> %02x", out.empty() ? "" : ", ",
+                        i, before.data[i], after.data[i]);
           out += buffer;
         }
       }
@@ -148,14 +148,18 @@ void DiffRegistry(const RegNode* before, const RegNode* after, std::vector<Chang
       out->push_back({"value", "added", path + "\\[" + name + "]", Render(value)});
   std::string marksBefore = Marks(*before), marksAfter = Marks(*after);
   if (marksBefore != marksAfter)
-    out->push_back({"acl", marksBefore.empty() ? "added" : marksAfter.empty() ? "removed" : "changed", path,
-                    marksAfter});
+    out->push_back({"acl",
+                    marksBefore.empty()  ? "added"
+                    : marksAfter.empty() ? "removed"
+                                         : "changed",
+                    path, marksAfter});
   // Both child lists are sorted the same way: merge them.
   std::size_t i = 0, j = 0;
   while (i < before->subkeys.size() || j < after->subkeys.size()) {
-    int order = i == before->subkeys.size()  ? 1
-                : j == after->subkeys.size() ? -1
-                                             : CompareNoCase(before->subkeys[i]->name, after->subkeys[j]->name);
+    int order = i == before->subkeys.size() ? 1
+                : j == after->subkeys.size()
+                    ? -1
+                    : CompareNoCase(before->subkeys[i]->name, after->subkeys[j]->name);
     if (order < 0) {
       DiffRegistry(before->subkeys[i++].get(), nullptr, out);
     } else if (order > 0) {
@@ -192,7 +196,8 @@ std::unique_ptr<Machine> Machine::Load(const fs::path& folder, std::string* erro
     fs::path host = fs::weakly_canonical(state->folder / rel, ec);
     auto inside = host.lexically_relative(canonicalFolder);
     if (fs::path(rel).is_absolute() || inside.empty() || *inside.begin() == "..") {
-      *error = "machine.ini: drive " + std::string(1, letter) + " must lie inside the machine folder";
+      *error =
+          "machine.ini: drive " + std::string(1, letter) + " must lie inside the machine folder";
       return nullptr;
     }
     state->drives[letter] = host;
@@ -240,7 +245,8 @@ std::unique_ptr<Machine> Machine::Create(const fs::path& folder, const OsConfig&
   char windowsDrive = FoldCase(os.windowsFolder.empty() ? 'C' : os.windowsFolder[0]);
   char currentDrive = FoldCase(os.currentFolder.empty() ? 'E' : os.currentFolder[0]);
   for (char letter : {windowsDrive, currentDrive})
-    if (std::none_of(drives.begin(), drives.end(), [&](const auto& d) { return d.first == letter; }))
+    if (std::none_of(drives.begin(), drives.end(),
+                     [&](const auto& d) { return d.first == letter; }))
       drives.emplace_back(letter, std::string("drives\\") + letter);
   std::string ini = NewMachineIni(os, drives);
   WriteWhole(folder / "machine.ini", ini);
@@ -270,7 +276,8 @@ bool Machine::Save(std::string* error) {
   if (aclChanged || s.attributes != s.attributesOnDisk) {
     std::vector<std::pair<std::string, plat::DWORD>> attributes;
     for (const auto& [key, bits] : s.attributes) attributes.emplace_back(key, bits);
-    if (!WriteWhole(s.folder / "machine.ini", FormatMachineIni(s.iniLines, attributes, AclLines(s.registry)))) {
+    if (!WriteWhole(s.folder / "machine.ini",
+                    FormatMachineIni(s.iniLines, attributes, AclLines(s.registry)))) {
       *error = "machine.ini: cannot be written";
       return false;
     }
@@ -308,7 +315,9 @@ void Machine::SetDword(std::string_view key, std::string_view name, plat::DWORD 
             static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
 }
 
-bool Machine::KeyExists(std::string_view key) const { return state_->registry.Find(key) != nullptr; }
+bool Machine::KeyExists(std::string_view key) const {
+  return state_->registry.Find(key) != nullptr;
+}
 
 std::optional<RegValue> Machine::GetValue(std::string_view key, std::string_view name) const {
   RegNode* node = state_->registry.Find(key);
@@ -416,7 +425,8 @@ std::vector<std::string> Machine::ListTree(std::string_view folder) const {
   if (host.empty() || !fs::is_directory(host, ec)) return out;
   for (fs::recursive_directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec))
     out.push_back(state_->ToWindows(it->path()));
-  std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
+  std::sort(out.begin(), out.end(),
+            [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
   return out;
 }
 
@@ -425,7 +435,9 @@ void Machine::AddFault(std::string_view operation, std::string_view target, plat
 }
 
 const std::vector<CallRecord>& Machine::Calls() const { return state_->calls; }
-void Machine::SetUserActions(std::vector<UserAction> actions) { state_->userActions = std::move(actions); }
+void Machine::SetUserActions(std::vector<UserAction> actions) {
+  state_->userActions = std::move(actions);
+}
 void Machine::SetQuestionAnswer(int answer) { state_->questionAnswer = answer; }
 const std::vector<MessageBoxRecord>& Machine::MessageBoxes() const { return state_->messageBoxes; }
 const std::vector<DialogSnapshot>& Machine::DialogHistory() const { return state_->dialogHistory; }
@@ -475,7 +487,8 @@ std::vector<Change> Machine::Changes() const {
         out.push_back({"file", "changed", displayPath, "contents"});
       } else if (prior.attributes != now.attributes) {
         char buffer[48];
-        std::snprintf(buffer, sizeof buffer, "attributes 0x%X -> 0x%X", prior.attributes, now.attributes);
+        std::snprintf(buffer, sizeof buffer, "attributes 0x%X -> 0x%X", prior.attributes,
+                      now.attributes);
         out.push_back({now.folder ? "folder" : "file", "changed", displayPath, buffer});
       }
     }

@@ -39,12 +39,12 @@ struct RegValue {
 };
 
 struct MessageBoxRecord {
-  std::string owner;    // "dialog" or "none"
+  std::string owner;  // "dialog" or "none"
   std::string caption;
   std::string text;
-  std::string icon;     // "exclamation", "information", "warning" or "none"
-  std::string buttons;  // "ok" or "okcancel"
-  std::string answer;   // "ok" or "cancel"
+  std::string icon;          // "exclamation", "information", "warning" or "none"
+  std::string buttons;       // "ok" or "okcancel"
+  std::string answer;        // "ok" or "cancel"
   int statusWhileShown = 0;  // string id of the dialog's status text, 0 when none
 };
 
@@ -57,11 +57,11 @@ struct ControlState {
 
 // The dialog as the user sees it at one moment.
 struct DialogSnapshot {
-  int status = 0;           // string id 1 to 7 shown, 0 when another text
+  int status = 0;  // string id 1 to 7 shown, 0 when another text
   std::string statusText;
-  ControlState install;     // control 1
-  ControlState exit;        // control 1001
-  std::string ended;        // "", "IDOK" or "IDCANCEL"
+  ControlState install;  // control 1
+  ControlState exit;     // control 1001
+  std::string ended;     // "", "IDOK" or "IDCANCEL"
 };
 
 // What the simulated user does once the dialog is up, in order.
@@ -74,9 +74,9 @@ struct RestartRecord {
 };
 
 struct Change {
-  std::string kind;  // "file", "folder", "key", "value" or "acl"
-  std::string op;    // "added", "removed" or "changed"
-  std::string path;  // Windows path, or key path ("HKLM\..."), value as key + "\\" + "[name]"
+  std::string kind;    // "file", "folder", "key", "value" or "acl"
+  std::string op;      // "added", "removed" or "changed"
+  std::string path;    // Windows path, or key path ("HKLM\..."), value as key + "\\" + "[name]"
   std::string detail;  // optional: e.g. the bytes of a changed value
 };
 
@@ -108,7 +108,8 @@ class Machine {
   void CreateKey(std::string_view key);
   void SetValue(std::string_view key, std::string_view name, plat::DWORD type,
                 std::vector<std::uint8_t> data);
-  void SetString(std::string_view key, std::string_view name, std::string_view text);  // REG_SZ + zero
+  void SetString(std::string_view key, std::string_view name,
+                 std::string_view text);  // REG_SZ + zero
   void SetDword(std::string_view key, std::string_view name, plat::DWORD value);
   bool KeyExists(std::string_view key) const;
   std::optional<RegValue> GetValue(std::string_view key, std::string_view name) const;

@@ -7,15 +7,18 @@ namespace sim {
 namespace {
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\r'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
   return text;
 }
 
 // A comment starts with ";" at the line's start or after a blank.
 std::string_view StripComment(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i)
-    if (text[i] == ';' && (i == 0 || text[i - 1] == ' ' || text[i - 1] == '\t')) return text.substr(0, i);
+    if (text[i] == ';' && (i == 0 || text[i - 1] == ' ' || text[i - 1] == '\t'))
+      return text.substr(0, i);
   return text;
 }
 
@@ -31,7 +34,7 @@ bool ParseNumber(std::string_view text, unsigned long long limit, plat::DWORD* o
   unsigned long long value = 0;
   for (std::size_t i = start; i < digits.size(); ++i) {
     char c = digits[i];
-    int d = (c >= '0' && c <= '9') ? c - '0'
+    int d = (c >= '0' && c <= '9')                 ? c - '0'
             : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
             : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
                                                    : -1;
@@ -81,9 +84,10 @@ bool ParseMachineIni(std::string_view text, MachineIni* out, std::string* error)
     std::string upperKey = UpperAscii(key);
     plat::DWORD n = 0;
     if (section == "WINDOWS") {
-      if (upperKey == "PLATFORM" || upperKey == "MAJOR" || upperKey == "MINOR" || upperKey == "BUILD" ||
-          upperKey == "EXTENDEDVERSIONINFO") {
-        if (!ParseNumber(value, 0xFFFFFFFFull, &n)) return fail(number, std::string(key) + " needs a number");
+      if (upperKey == "PLATFORM" || upperKey == "MAJOR" || upperKey == "MINOR" ||
+          upperKey == "BUILD" || upperKey == "EXTENDEDVERSIONINFO") {
+        if (!ParseNumber(value, 0xFFFFFFFFull, &n))
+          return fail(number, std::string(key) + " needs a number");
         if (upperKey == "PLATFORM") out->os.platformId = n;
         if (upperKey == "MAJOR") out->os.major = n;
         if (upperKey == "MINOR") out->os.minor = n;
@@ -113,7 +117,8 @@ bool ParseMachineIni(std::string_view text, MachineIni* out, std::string* error)
         std::size_t comma = value.find(',', at);
         if (comma == std::string_view::npos) comma = value.size();
         std::string mark(Trim(value.substr(at, comma - at)));
-        if (mark != "deny-full-access" && mark != "grant-current-user" && mark != "grant-current-user-inherit")
+        if (mark != "deny-full-access" && mark != "grant-current-user" &&
+            mark != "grant-current-user-inherit")
           return fail(number, "unknown access mark \"" + mark + "\"");
         marks.push_back(mark);
         at = comma + 1;
@@ -123,7 +128,8 @@ bool ParseMachineIni(std::string_view text, MachineIni* out, std::string* error)
       std::size_t space = key.find(' ');
       if (space == std::string_view::npos) return fail(number, "expected OPERATION TARGET=CODE");
       if (!ParseNumber(value, 0xFFFFFFFFull, &n)) return fail(number, "a fault needs a number");
-      out->faults.push_back({std::string(key.substr(0, space)), std::string(Trim(key.substr(space + 1))), n});
+      out->faults.push_back(
+          {std::string(key.substr(0, space)), std::string(Trim(key.substr(space + 1))), n});
     } else {
       return fail(number, "a line outside [Windows], [Drives], [Attributes], [Acl] or [Faults]");
     }
@@ -147,7 +153,8 @@ std::string FormatMachineIni(const std::vector<std::string>& original,
     }
     if (!skipping) out += raw + "\r\n";
   }
-  while (out.size() >= 4 && out.compare(out.size() - 4, 4, "\r\n\r\n") == 0) out.resize(out.size() - 2);
+  while (out.size() >= 4 && out.compare(out.size() - 4, 4, "\r\n\r\n") == 0)
+    out.resize(out.size() - 2);
   char buffer[16];
   if (!attributes.empty()) {
     out += "\r\n[Attributes]\r\n";
@@ -163,7 +170,8 @@ std::string FormatMachineIni(const std::vector<std::string>& original,
   return out;
 }
 
-std::string NewMachineIni(const OsConfig& os, const std::vector<std::pair<char, std::string>>& drives) {
+std::string NewMachineIni(const OsConfig& os,
+                          const std::vector<std::pair<char, std::string>>& drives) {
   std::string out = "[Windows]\r\n";
   out += "Platform=" + std::to_string(os.platformId) + "\r\n";
   out += "Major=" + std::to_string(os.major) + "\r\n";

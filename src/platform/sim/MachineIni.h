@@ -13,7 +13,8 @@ namespace sim {
 
 struct MachineIni {
   OsConfig os;
-  std::vector<std::pair<char, std::string>> drives;  // letter, folder relative to the machine folder
+  std::vector<std::pair<char, std::string>>
+      drives;  // letter, folder relative to the machine folder
   std::vector<std::pair<std::string, plat::DWORD>> attributes;  // Windows path, bits
   // Key path, marks: "deny-full-access", "grant-current-user", "grant-current-user-inherit".
   std::vector<std::pair<std::string, std::vector<std::string>>> acl;
@@ -31,6 +32,7 @@ std::string FormatMachineIni(const std::vector<std::string>& original,
                              const std::vector<std::pair<std::string, std::string>>& acl);
 
 // A complete machine.ini for a new machine.
-std::string NewMachineIni(const OsConfig& os, const std::vector<std::pair<char, std::string>>& drives);
+std::string NewMachineIni(const OsConfig& os,
+                          const std::vector<std::pair<char, std::string>>& drives);
 
 }  // namespace sim

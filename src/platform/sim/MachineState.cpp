@@ -157,7 +157,8 @@ bool RegNode::FullAccessAllowed() const {
 
 // ---- RegistryTree ----
 
-RegistryTree::RegistryTree() : hklm_(std::make_shared<RegNode>()), hkcu_(std::make_shared<RegNode>()) {
+RegistryTree::RegistryTree()
+    : hklm_(std::make_shared<RegNode>()), hkcu_(std::make_shared<RegNode>()) {
   hklm_->name = "HKLM";
   hkcu_->name = "HKCU";
 }
@@ -207,8 +208,10 @@ RegistryTree& RegistryTree::operator=(const RegistryTree& other) {
 }
 
 RegNode* RegistryTree::Root(std::string_view rootName) const {
-  if (EqualNoCase(rootName, "HKLM") || EqualNoCase(rootName, "HKEY_LOCAL_MACHINE")) return hklm_.get();
-  if (EqualNoCase(rootName, "HKCU") || EqualNoCase(rootName, "HKEY_CURRENT_USER")) return hkcu_.get();
+  if (EqualNoCase(rootName, "HKLM") || EqualNoCase(rootName, "HKEY_LOCAL_MACHINE"))
+    return hklm_.get();
+  if (EqualNoCase(rootName, "HKCU") || EqualNoCase(rootName, "HKEY_CURRENT_USER"))
+    return hkcu_.get();
   return nullptr;
 }
 
@@ -277,10 +280,12 @@ std::string WithBackslashes(std::string_view text) {
 }
 }  // namespace
 
-const FaultRule* Machine::State::MatchFault(std::string_view operation, std::string_view target) const {
+const FaultRule* Machine::State::MatchFault(std::string_view operation,
+                                            std::string_view target) const {
   for (const FaultRule& rule : faults) {
     if (!EqualNoCase(rule.operation, operation)) continue;
-    if (rule.target == "*" || WildcardMatch(WithBackslashes(rule.target), WithBackslashes(target))) return &rule;
+    if (rule.target == "*" || WildcardMatch(WithBackslashes(rule.target), WithBackslashes(target)))
+      return &rule;
   }
   return nullptr;
 }
@@ -296,7 +301,8 @@ bool Machine::State::Fault(std::string_view operation, std::string_view target, 
 
 bool Machine::State::Fault2(std::string_view operation, std::string_view target1,
                             std::string_view target2, plat::DWORD* code) {
-  if (recordCalls) calls.push_back({std::string(operation), std::string(target1) + " -> " + std::string(target2)});
+  if (recordCalls)
+    calls.push_back({std::string(operation), std::string(target1) + " -> " + std::string(target2)});
   const FaultRule* rule = MatchFault(operation, target1);
   if (rule == nullptr) rule = MatchFault(operation, target2);
   if (rule == nullptr) return false;
@@ -342,7 +348,9 @@ std::optional<std::string> Machine::State::Normalize(std::string_view path) cons
   return out;
 }
 
-bool Machine::State::IsOnRoot(std::string_view normalizedPath) const { return normalizedPath.size() == 3; }
+bool Machine::State::IsOnRoot(std::string_view normalizedPath) const {
+  return normalizedPath.size() == 3;
+}
 
 namespace {
 bool IsInside(const fs::path& path, const fs::path& root) {
@@ -439,7 +447,8 @@ std::string Machine::State::ToWindows(const fs::path& host) const {
   return {};
 }
 
-plat::DWORD Machine::State::AttributesOf(std::string_view normalizedPath, const fs::path& host) const {
+plat::DWORD Machine::State::AttributesOf(std::string_view normalizedPath,
+                                         const fs::path& host) const {
   struct stat st;
   if (::lstat(host.c_str(), &st) != 0) return plat::kInvalidFileAttributes;
   bool link = S_ISLNK(st.st_mode);
@@ -457,7 +466,8 @@ plat::DWORD Machine::State::AttributesOf(std::string_view normalizedPath, const 
   return value;
 }
 
-void Machine::State::SetAttributesOf(std::string_view normalizedPath, plat::DWORD value, bool folder) {
+void Machine::State::SetAttributesOf(std::string_view normalizedPath, plat::DWORD value,
+                                     bool folder) {
   std::string key = UpperAscii(normalizedPath);
   plat::DWORD plain = folder ? plat::kFileAttributeDirectory : plat::kFileAttributeArchive;
   if (folder) value |= plat::kFileAttributeDirectory;

@@ -25,7 +25,9 @@ std::string UpperAscii(std::string_view text);
 bool EqualNoCase(std::string_view a, std::string_view b);
 int CompareNoCase(std::string_view a, std::string_view b);
 struct LessNoCase {
-  bool operator()(const std::string& a, const std::string& b) const { return CompareNoCase(a, b) < 0; }
+  bool operator()(const std::string& a, const std::string& b) const {
+    return CompareNoCase(a, b) < 0;
+  }
 };
 // "*" and "?" wildcards, case-insensitive, as FindFirstFile and [Faults] match names.
 bool WildcardMatch(std::string_view pattern, std::string_view text);
@@ -48,7 +50,7 @@ struct RegNode : std::enable_shared_from_this<RegNode> {
   std::string name;  // as created
   RegNode* parent = nullptr;
   std::vector<std::pair<std::string, RegValue>> values;  // insertion order
-  std::vector<std::shared_ptr<RegNode>> subkeys;          // sorted without regard to case
+  std::vector<std::shared_ptr<RegNode>> subkeys;         // sorted without regard to case
   // The same children by name (views into their own names), so that a lookup
   // costs the same whatever the number of siblings.
   std::unordered_map<std::string_view, RegNode*, FoldedHash, FoldedEqual> index;
@@ -63,7 +65,7 @@ struct RegNode : std::enable_shared_from_this<RegNode> {
   RegNode* Child(std::string_view childName) const;
   // Index of the child in subkeys, or of where it would go.
   std::size_t LowerBound(std::string_view childName) const;
-  RegNode* AddChild(std::string_view childName);  // existing or new
+  RegNode* AddChild(std::string_view childName);    // existing or new
   void AdoptChild(std::shared_ptr<RegNode> child);  // appended: callers keep the order
   void RemoveChild(RegNode* child);
   const RegValue* Value(std::string_view valueName) const;
@@ -141,7 +143,8 @@ struct Machine::State {
   std::map<std::string, plat::DWORD> attributesAtLoad;
   std::map<std::string, plat::DWORD> attributesOnDisk;
   // Prior state of every path the program changed, by upper-cased Windows path.
-  std::map<std::string, std::pair<std::string, PriorFileState>> touched;  // value: original spelling
+  std::map<std::string, std::pair<std::string, PriorFileState>>
+      touched;  // value: original spelling
 
   std::vector<FaultRule> faults;
   std::vector<CallRecord> calls;
@@ -182,7 +185,8 @@ struct Machine::State {
   // The Windows spelling of a host path inside a drive.
   std::string ToWindows(const std::filesystem::path& host) const;
   bool IsOnRoot(std::string_view normalizedPath) const;
-  plat::DWORD AttributesOf(std::string_view normalizedPath, const std::filesystem::path& host) const;
+  plat::DWORD AttributesOf(std::string_view normalizedPath,
+                           const std::filesystem::path& host) const;
   void SetAttributesOf(std::string_view normalizedPath, plat::DWORD attributes, bool folder);
   void ForgetAttributes(std::string_view normalizedPath);  // the path and everything below
   // Before the program changes a path: remember what it was (once).
@@ -252,6 +256,7 @@ plat::HRESULT CreateSimShellLink(Machine::State& state, const plat::Guid& iid, v
 // Whether LoadLibraryA/GetProcAddress know a module or function (SimSystem asks).
 bool SimModuleExists(const Machine::State& state, std::string_view name);
 // A Proc value for a function of a module, 0 when it has none of that name.
-plat::Proc SimProcAddress(const Machine::State& state, std::string_view module, std::string_view name);
+plat::Proc SimProcAddress(const Machine::State& state, std::string_view module,
+                          std::string_view name);
 
 }  // namespace sim

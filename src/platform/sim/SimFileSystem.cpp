@@ -5,9 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -22,7 +21,6 @@ namespace {
 
 // 100 ns intervals from 1601 to 1970.
 constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ull;
-
 
 struct FindEntry {
   std::string path;  // normalised Windows path of the entry
@@ -58,7 +56,8 @@ class SimFileSystem final : public plat::IFileSystem {
     auto& [normalized, host] = *target;
     std::error_code ec;
     if (s_.IsOnRoot(normalized)) return Fail(plat::kErrorAlreadyExists);
-    if (fs::symlink_status(host, ec).type() != fs::file_type::not_found) return Fail(plat::kErrorAlreadyExists);
+    if (fs::symlink_status(host, ec).type() != fs::file_type::not_found)
+      return Fail(plat::kErrorAlreadyExists);
     if (!fs::is_directory(host.parent_path(), ec)) return Fail(plat::kErrorPathNotFound);
     s_.Touch(normalized);
     if (!fs::create_directory(host, ec)) return Fail(plat::kErrorAccessDenied);
@@ -96,7 +95,8 @@ class SimFileSystem final : public plat::IFileSystem {
     fs::copy_file(from->second, to->second, fs::copy_options::overwrite_existing, ec);
     if (ec) return Fail(plat::kErrorAccessDenied);
     // A copy carries the source's attributes plus the archive bit.
-    attributes &= ~(plat::kFileAttributeNormal | plat::kFileAttributeReparsePoint | plat::kFileAttributeDirectory);
+    attributes &= ~(plat::kFileAttributeNormal | plat::kFileAttributeReparsePoint |
+                    plat::kFileAttributeDirectory);
     s_.SetAttributesOf(to->first, attributes | plat::kFileAttributeArchive, false);
     return 1;
   }
@@ -121,7 +121,8 @@ class SimFileSystem final : public plat::IFileSystem {
     if (current == plat::kInvalidFileAttributes) return Fail(MissingCode(target->second));
     constexpr plat::DWORD kSettable = plat::kFileAttributeReadonly | plat::kFileAttributeHidden |
                                       plat::kFileAttributeSystem | plat::kFileAttributeArchive |
-                                      plat::kFileAttributeTemporary | 0x2000 /* not content indexed */;
+                                      plat::kFileAttributeTemporary |
+                                      0x2000 /* not content indexed */;
     bool folder = (current & plat::kFileAttributeDirectory) != 0;
     plat::DWORD kept = current & (plat::kFileAttributeCompressed);
     plat::DWORD value = (attributes & kSettable) | kept;
@@ -140,7 +141,8 @@ class SimFileSystem final : public plat::IFileSystem {
     auto status = fs::symlink_status(host, ec);
     if (ec || status.type() == fs::file_type::not_found) return Fail(MissingCode(host));
     if (fs::is_directory(status)) return Fail(plat::kErrorAccessDenied);
-    if (s_.AttributesOf(normalized, host) & plat::kFileAttributeReadonly) return Fail(plat::kErrorAccessDenied);
+    if (s_.AttributesOf(normalized, host) & plat::kFileAttributeReadonly)
+      return Fail(plat::kErrorAccessDenied);
     if (IsOpen(normalized)) return Fail(plat::kErrorSharingViolation);
     s_.Touch(normalized);
     if (!fs::remove(host, ec)) return Fail(plat::kErrorAccessDenied);
@@ -195,7 +197,8 @@ class SimFileSystem final : public plat::IFileSystem {
     // Sorted by name without regard to case, as NTFS lists a folder.
     std::vector<std::pair<std::string, std::size_t>> order;
     order.reserve(found.size());
-    for (std::size_t i = 0; i < found.size(); ++i) order.emplace_back(UpperAscii(found[i].data.cFileName), i);
+    for (std::size_t i = 0; i < found.size(); ++i)
+      order.emplace_back(UpperAscii(found[i].data.cFileName), i);
     std::sort(order.begin(), order.end());
     state->entries.reserve(state->entries.size() + found.size());
     for (const auto& [folded, i] : order) state->entries.push_back(std::move(found[i]));
@@ -223,7 +226,8 @@ class SimFileSystem final : public plat::IFileSystem {
     return 1;
   }
 
-  plat::DWORD GetFullPathNameA(const char* path, plat::DWORD size, char* buffer, char** filePart) override {
+  plat::DWORD GetFullPathNameA(const char* path, plat::DWORD size, char* buffer,
+                               char** filePart) override {
     if (s_.Fault("GetFullPathName", path)) return 0;
     std::string full = FullPath(path);
     if (full.empty()) {
@@ -240,7 +244,8 @@ class SimFileSystem final : public plat::IFileSystem {
   }
 
   plat::Handle CreateFileA(const char* path, plat::DWORD desiredAccess, plat::DWORD shareMode,
-                           plat::DWORD creationDisposition, plat::DWORD flagsAndAttributes) override {
+                           plat::DWORD creationDisposition,
+                           plat::DWORD flagsAndAttributes) override {
     if (s_.Fault("CreateFile", path)) return plat::kInvalidHandle;
     auto target = Resolve(path);
     if (!target) {
@@ -278,7 +283,8 @@ class SimFileSystem final : public plat::IFileSystem {
     return handle;
   }
 
-  plat::BOOL ReadFile(plat::Handle file, void* buffer, plat::DWORD bytesToRead, plat::DWORD* bytesRead) override {
+  plat::BOOL ReadFile(plat::Handle file, void* buffer, plat::DWORD bytesToRead,
+                      plat::DWORD* bytesRead) override {
     auto it = files_.find(file);
     if (bytesRead != nullptr) *bytesRead = 0;
     if (s_.Fault("ReadFile", it == files_.end() ? "" : it->second.display)) return 0;
@@ -306,7 +312,8 @@ class SimFileSystem final : public plat::IFileSystem {
   // Missing file (2) or missing folder on the way (3).
   plat::DWORD MissingCode(const fs::path& host) const {
     std::error_code ec;
-    return fs::is_directory(host.parent_path(), ec) ? plat::kErrorFileNotFound : plat::kErrorPathNotFound;
+    return fs::is_directory(host.parent_path(), ec) ? plat::kErrorFileNotFound
+                                                    : plat::kErrorPathNotFound;
   }
 
   std::optional<std::pair<std::string, fs::path>> Resolve(std::string_view path) const {
@@ -320,7 +327,8 @@ class SimFileSystem final : public plat::IFileSystem {
 
   bool IsOpen(std::string_view normalized) const {
     std::string key = UpperAscii(normalized);
-    return std::any_of(files_.begin(), files_.end(), [&](const auto& f) { return f.second.path == key; });
+    return std::any_of(files_.begin(), files_.end(),
+                       [&](const auto& f) { return f.second.path == key; });
   }
 
   // FindFirstFile's matching: "*.*" and "*" match every name; a pattern ending
@@ -328,7 +336,8 @@ class SimFileSystem final : public plat::IFileSystem {
   static bool NameMatches(std::string_view pattern, std::string_view name) {
     if (pattern == "*.*" || pattern == "*") return true;
     if (WildcardMatch(pattern, name)) return true;
-    if (pattern.size() > 2 && pattern.substr(pattern.size() - 2) == ".*" && name.find('.') == std::string_view::npos)
+    if (pattern.size() > 2 && pattern.substr(pattern.size() - 2) == ".*" &&
+        name.find('.') == std::string_view::npos)
       return WildcardMatch(pattern.substr(0, pattern.size() - 2), name);
     return false;
   }
@@ -341,7 +350,8 @@ class SimFileSystem final : public plat::IFileSystem {
     std::string prefix, rest;
     if (text.size() >= 2 && text[0] == '\\' && text[1] == '\\') {
       std::size_t server = text.find('\\', 2);
-      std::size_t share = server == std::string::npos ? std::string::npos : text.find('\\', server + 1);
+      std::size_t share =
+          server == std::string::npos ? std::string::npos : text.find('\\', server + 1);
       prefix = share == std::string::npos ? text : text.substr(0, share);
       rest = share == std::string::npos ? "" : text.substr(share);
     } else if (text.size() >= 2 && text[1] == ':') {
@@ -388,7 +398,8 @@ class SimFileSystem final : public plat::IFileSystem {
       plat::DWORD value = folder ? plat::kFileAttributeDirectory : plat::kFileAttributeArchive;
       if (!s_.attributes.empty()) {
         auto it = s_.attributes.find(UpperAscii(entry.path));
-        if (it != s_.attributes.end()) value = it->second | (folder ? plat::kFileAttributeDirectory : 0);
+        if (it != s_.attributes.end())
+          value = it->second | (folder ? plat::kFileAttributeDirectory : 0);
       }
       entry.data.dwFileAttributes = value;
     }
@@ -397,7 +408,8 @@ class SimFileSystem final : public plat::IFileSystem {
       entry.data.nFileSizeHigh = static_cast<plat::DWORD>(size >> 32);
       entry.data.nFileSizeLow = static_cast<plat::DWORD>(size);
     }
-    plat::FileTime stamp = kUnixEpochAsFileTime + static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 10000000ull +
+    plat::FileTime stamp = kUnixEpochAsFileTime +
+                           static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 10000000ull +
                            static_cast<std::uint64_t>(st.st_mtim.tv_nsec) / 100;
     // All three stamps are the host file's modification time: the host's access
     // time moves with every read and would make runs differ.

@@ -32,10 +32,12 @@ class SimProcess final : public plat::IProcess {
     return 1;
   }
 
-  plat::BOOL AdjustTokenPrivileges(plat::Handle token, plat::BOOL, const plat::TokenPrivileges1* newState) override {
+  plat::BOOL AdjustTokenPrivileges(plat::Handle token, plat::BOOL,
+                                   const plat::TokenPrivileges1* newState) override {
     if (s_.Fault("AdjustTokenPrivileges", "*")) return 0;
     if (tokens_.count(token) == 0) return Fail(plat::kErrorInvalidHandle);
-    if (newState != nullptr && newState->PrivilegeCount == 1 && newState->luid.LowPart == kShutdownPrivilegeLuid &&
+    if (newState != nullptr && newState->PrivilegeCount == 1 &&
+        newState->luid.LowPart == kShutdownPrivilegeLuid &&
         (newState->Attributes & plat::kSePrivilegeEnabled) != 0)
       s_.restart.privilegeEnabled = true;
     s_.lastError = 0;
@@ -63,6 +65,8 @@ class SimProcess final : public plat::IProcess {
 
 }  // namespace
 
-std::unique_ptr<plat::IProcess> MakeSimProcess(Machine::State& state) { return std::make_unique<SimProcess>(state); }
+std::unique_ptr<plat::IProcess> MakeSimProcess(Machine::State& state) {
+  return std::make_unique<SimProcess>(state);
+}
 
 }  // namespace sim

@@ -9,7 +9,8 @@ namespace {
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
   return text;
 }
 
@@ -24,12 +25,16 @@ plat::UINT ParseProfileInt(std::string_view text) {
   if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
     for (i += 2; i < text.size(); ++i) {
       char c = text[i];
-      int d = (c >= '0' && c <= '9') ? c - '0' : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+      int d = (c >= '0' && c <= '9')   ? c - '0'
+              : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+              : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                       : -1;
       if (d < 0) break;
       value = value * 16u + static_cast<plat::UINT>(d);
     }
   } else {
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) value = value * 10u + static_cast<plat::UINT>(text[i] - '0');
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+      value = value * 10u + static_cast<plat::UINT>(text[i] - '0');
   }
   return negative ? 0u - value : value;
 }
@@ -55,13 +60,15 @@ class SimProfile final : public plat::IProfile {
       if (text.empty() || text[0] == ';') continue;
       if (text[0] == '[') {
         std::size_t close = text.find(']');
-        inSection = close != std::string_view::npos && EqualNoCase(Trim(text.substr(1, close - 1)), section);
+        inSection = close != std::string_view::npos &&
+                    EqualNoCase(Trim(text.substr(1, close - 1)), section);
         continue;
       }
       if (!inSection) continue;
       std::size_t eq = text.find('=');
       if (eq == std::string_view::npos) continue;
-      if (EqualNoCase(Trim(text.substr(0, eq)), key)) return ParseProfileInt(Trim(text.substr(eq + 1)));
+      if (EqualNoCase(Trim(text.substr(0, eq)), key))
+        return ParseProfileInt(Trim(text.substr(eq + 1)));
     }
     return fallback;
   }
@@ -72,6 +79,8 @@ class SimProfile final : public plat::IProfile {
 
 }  // namespace
 
-std::unique_ptr<plat::IProfile> MakeSimProfile(Machine::State& state) { return std::make_unique<SimProfile>(state); }
+std::unique_ptr<plat::IProfile> MakeSimProfile(Machine::State& state) {
+  return std::make_unique<SimProfile>(state);
+}
 
 }  // namespace sim

@@ -33,8 +33,9 @@ class SimRegistry final : public plat::IRegistry {
     return 0;
   }
 
-  plat::LONG RegCreateKeyExA(plat::HKey parent, const char* subKey, const char*, plat::DWORD, plat::DWORD access,
-                             plat::HKey* result, plat::DWORD* disposition) override {
+  plat::LONG RegCreateKeyExA(plat::HKey parent, const char* subKey, const char*, plat::DWORD,
+                             plat::DWORD access, plat::HKey* result,
+                             plat::DWORD* disposition) override {
     *result = 0;
     auto base = s_.NodeOf(parent);
     std::string path = Target(base, subKey);
@@ -49,19 +50,21 @@ class SimRegistry final : public plat::IRegistry {
       existing = RegistryTree::CreateBelow(base.get(), subKey);
       if (disposition != nullptr) *disposition = plat::kRegCreatedNewKey;
     } else {
-      if ((access & kBeyondRead) != 0 && !existing->FullAccessAllowed()) return plat::kErrorAccessDenied;
+      if ((access & kBeyondRead) != 0 && !existing->FullAccessAllowed())
+        return plat::kErrorAccessDenied;
       if (disposition != nullptr) *disposition = plat::kRegOpenedExistingKey;
     }
     *result = NewHandle(existing, access);
     return 0;
   }
 
-  plat::LONG RegQueryValueExA(plat::HKey key, const char* valueName, plat::DWORD* type, plat::BYTE* data,
-                              plat::DWORD* dataSize) override {
+  plat::LONG RegQueryValueExA(plat::HKey key, const char* valueName, plat::DWORD* type,
+                              plat::BYTE* data, plat::DWORD* dataSize) override {
     auto node = s_.NodeOf(key);
     std::string name = valueName != nullptr ? valueName : "";
     plat::DWORD code = 0;
-    if (s_.Fault("RegQueryValue", Target(node, nullptr) + "\\" + name, &code)) return static_cast<plat::LONG>(code);
+    if (s_.Fault("RegQueryValue", Target(node, nullptr) + "\\" + name, &code))
+      return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
     if (data != nullptr && dataSize == nullptr) return plat::kErrorInvalidParameter;
@@ -71,12 +74,13 @@ class SimRegistry final : public plat::IRegistry {
     return CopyData(*value, data, dataSize);
   }
 
-  plat::LONG RegSetValueExA(plat::HKey key, const char* valueName, plat::DWORD type, const plat::BYTE* data,
-                            plat::DWORD dataSize) override {
+  plat::LONG RegSetValueExA(plat::HKey key, const char* valueName, plat::DWORD type,
+                            const plat::BYTE* data, plat::DWORD dataSize) override {
     auto node = s_.NodeOf(key);
     std::string name = valueName != nullptr ? valueName : "";
     plat::DWORD code = 0;
-    if (s_.Fault("RegSetValue", Target(node, nullptr) + "\\" + name, &code)) return static_cast<plat::LONG>(code);
+    if (s_.Fault("RegSetValue", Target(node, nullptr) + "\\" + name, &code))
+      return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
     if ((AccessOf(key) & plat::kKeySetValue) == 0) return plat::kErrorAccessDenied;
@@ -88,12 +92,14 @@ class SimRegistry final : public plat::IRegistry {
     return 0;
   }
 
-  plat::LONG RegEnumKeyA(plat::HKey key, plat::DWORD index, char* name, plat::DWORD nameSize) override {
+  plat::LONG RegEnumKeyA(plat::HKey key, plat::DWORD index, char* name,
+                         plat::DWORD nameSize) override {
     plat::DWORD size = nameSize;
     return EnumKey(key, index, name, &size, "RegEnumKey");
   }
 
-  plat::LONG RegEnumKeyExA(plat::HKey key, plat::DWORD index, char* name, plat::DWORD* nameSize) override {
+  plat::LONG RegEnumKeyExA(plat::HKey key, plat::DWORD index, char* name,
+                           plat::DWORD* nameSize) override {
     return EnumKey(key, index, name, nameSize, "RegEnumKeyEx");
   }
 
@@ -101,7 +107,8 @@ class SimRegistry final : public plat::IRegistry {
                            plat::DWORD* type, plat::BYTE* data, plat::DWORD* dataSize) override {
     auto node = s_.NodeOf(key);
     plat::DWORD code = 0;
-    if (s_.Fault("RegEnumValue", Target(node, nullptr), &code)) return static_cast<plat::LONG>(code);
+    if (s_.Fault("RegEnumValue", Target(node, nullptr), &code))
+      return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
     if (index >= node->values.size()) return plat::kErrorNoMoreItems;
@@ -142,7 +149,8 @@ class SimRegistry final : public plat::IRegistry {
     auto node = s_.NodeOf(key);
     std::string name = valueName != nullptr ? valueName : "";
     plat::DWORD code = 0;
-    if (s_.Fault("RegDeleteValue", Target(node, nullptr) + "\\" + name, &code)) return static_cast<plat::LONG>(code);
+    if (s_.Fault("RegDeleteValue", Target(node, nullptr) + "\\" + name, &code))
+      return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
     if ((AccessOf(key) & plat::kKeySetValue) == 0) return plat::kErrorAccessDenied;
@@ -186,7 +194,8 @@ class SimRegistry final : public plat::IRegistry {
     return handle;
   }
 
-  plat::LONG EnumKey(plat::HKey key, plat::DWORD index, char* name, plat::DWORD* nameSize, const char* op) {
+  plat::LONG EnumKey(plat::HKey key, plat::DWORD index, char* name, plat::DWORD* nameSize,
+                     const char* op) {
     auto node = s_.NodeOf(key);
     plat::DWORD code = 0;
     if (s_.Fault(op, Target(node, nullptr), &code)) return static_cast<plat::LONG>(code);

@@ -13,10 +13,12 @@ class SimShell final : public plat::IShell {
   explicit SimShell(Machine::State& state) : s_(state) {}
 
   int SHFileOperationA(plat::ShFileOpStructA* op) override {
-    if (op == nullptr || op->pFrom == nullptr) return static_cast<int>(plat::kErrorInvalidParameter);
+    if (op == nullptr || op->pFrom == nullptr)
+      return static_cast<int>(plat::kErrorInvalidParameter);
     if (op->wFunc != plat::kFoDelete) return static_cast<int>(plat::kErrorCallNotImplemented);
     int result = 0;
-    for (const char* item = op->pFrom; *item != '\0'; item += std::char_traits<char>::length(item) + 1) {
+    for (const char* item = op->pFrom; *item != '\0';
+         item += std::char_traits<char>::length(item) + 1) {
       plat::DWORD code = 0;
       if (s_.Fault("SHFileOperation", item, &code)) {
         result = static_cast<int>(code);
@@ -36,8 +38,8 @@ class SimShell final : public plat::IShell {
     return plat::kSOk;
   }
 
-  plat::HRESULT CoCreateInstance(const plat::Guid& clsid, void* outer, plat::DWORD, const plat::Guid& iid,
-                                 void** object) override {
+  plat::HRESULT CoCreateInstance(const plat::Guid& clsid, void* outer, plat::DWORD,
+                                 const plat::Guid& iid, void** object) override {
     *object = nullptr;
     if (!initialized_) return static_cast<plat::HRESULT>(0x800401F0u);  // CO_E_NOTINITIALIZED
     if (outer != nullptr) return plat::kClassENoAggregation;
@@ -72,6 +74,8 @@ class SimShell final : public plat::IShell {
 
 }  // namespace
 
-std::unique_ptr<plat::IShell> MakeSimShell(Machine::State& state) { return std::make_unique<SimShell>(state); }
+std::unique_ptr<plat::IShell> MakeSimShell(Machine::State& state) {
+  return std::make_unique<SimShell>(state);
+}
 
 }  // namespace sim

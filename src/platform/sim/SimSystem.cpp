@@ -42,7 +42,8 @@ constexpr SystemText kSystemTexts[] = {
     {1013, "The configuration registry key could not be written.\r\n"},
     {1015, "The registry is corrupted.\r\n"},
     {1018, "Illegal operation attempted on a registry key that has been marked for deletion.\r\n"},
-    {1021, "Cannot create a symbolic link in a registry key that already has subkeys or values.\r\n"},
+    {1021,
+     "Cannot create a symbolic link in a registry key that already has subkeys or values.\r\n"},
     {1313, "A specified privilege does not exist.\r\n"},
     {1314, "A required privilege is not held by the client.\r\n"},
 };
@@ -73,7 +74,8 @@ class SimSystem final : public plat::ISystem {
     const OsConfig& os = s_.os;
     info->dwMajorVersion = os.major;
     info->dwMinorVersion = os.minor;
-    info->dwBuildNumber = os.IsNt() ? os.build : ((os.major << 24) | (os.minor << 16) | (os.build & 0xFFFF));
+    info->dwBuildNumber =
+        os.IsNt() ? os.build : ((os.major << 24) | (os.minor << 16) | (os.build & 0xFFFF));
     info->dwPlatformId = os.platformId;
     std::memset(info->szCSDVersion, 0, sizeof info->szCSDVersion);
     if (size == plat::kOsVersionInfoExSize) {
@@ -108,7 +110,8 @@ class SimSystem final : public plat::ISystem {
                              char** allocated) override {
     *allocated = nullptr;
     if (s_.Fault("FormatMessage", std::to_string(messageId))) return 0;
-    if ((flags & plat::kFormatMessageFromSystem) == 0 || (flags & plat::kFormatMessageAllocateBuffer) == 0) {
+    if ((flags & plat::kFormatMessageFromSystem) == 0 ||
+        (flags & plat::kFormatMessageAllocateBuffer) == 0) {
       s_.lastError = plat::kErrorInvalidParameter;
       return 0;
     }
@@ -134,14 +137,15 @@ class SimSystem final : public plat::ISystem {
     return nullptr;
   }
 
-  int MultiByteToWideChar(plat::UINT codePage, plat::DWORD flags, const char* source, int sourceLength,
-                          char16_t* target, int targetLength) override {
+  int MultiByteToWideChar(plat::UINT codePage, plat::DWORD flags, const char* source,
+                          int sourceLength, char16_t* target, int targetLength) override {
     if (s_.Fault("MultiByteToWideChar", source != nullptr ? source : "")) return 0;
     if (source == nullptr) {
       s_.lastError = plat::kErrorInvalidParameter;
       return 0;
     }
-    std::size_t count = sourceLength < 0 ? std::strlen(source) + 1 : static_cast<std::size_t>(sourceLength);
+    std::size_t count =
+        sourceLength < 0 ? std::strlen(source) + 1 : static_cast<std::size_t>(sourceLength);
     if (targetLength == 0) return static_cast<int>(count);
     if (static_cast<std::size_t>(targetLength) < count) {
       s_.lastError = plat::kErrorInsufficientBuffer;
@@ -217,6 +221,8 @@ class SimSystem final : public plat::ISystem {
 
 }  // namespace
 
-std::unique_ptr<plat::ISystem> MakeSimSystem(Machine::State& state) { return std::make_unique<SimSystem>(state); }
+std::unique_ptr<plat::ISystem> MakeSimSystem(Machine::State& state) {
+  return std::make_unique<SimSystem>(state);
+}
 
 }  // namespace sim

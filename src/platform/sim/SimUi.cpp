@@ -20,7 +20,9 @@ class SimDialogWindow final : public plat::IDialogWindow {
   explicit SimDialogWindow(Machine::State& state) : s_(state) {}
 
   plat::Hwnd Window() override { return kDialogWindow; }
-  plat::Icon LoadIconA(int resourceId) override { return static_cast<plat::Icon>(0x2000 + resourceId); }
+  plat::Icon LoadIconA(int resourceId) override {
+    return static_cast<plat::Icon>(0x2000 + resourceId);
+  }
   void SetIcon(int, plat::Icon) override {}
 
   void SetDlgItemTextA(int id, const char* text) override {
@@ -45,7 +47,9 @@ class SimDialogWindow final : public plat::IDialogWindow {
   }
 
   plat::BOOL IsIconic() override { return 0; }
-  int GetSystemMetrics(int index) override { return index == plat::kSmCxIcon || index == plat::kSmCyIcon ? 32 : 0; }
+  int GetSystemMetrics(int index) override {
+    return index == plat::kSmCxIcon || index == plat::kSmCyIcon ? 32 : 0;
+  }
   plat::Rect GetClientRect() override { return {0, 0, 426, 168}; }
   void PaintIcon(plat::Icon, int, int) override {}
   void DefaultPaint() override {}
@@ -53,7 +57,9 @@ class SimDialogWindow final : public plat::IDialogWindow {
   void EndDialog(int result) override {
     ended_ = true;
     result_ = result;
-    s_.dialog.ended = result == plat::kIdOk ? "IDOK" : result == plat::kIdCancel ? "IDCANCEL" : std::to_string(result);
+    s_.dialog.ended = result == plat::kIdOk       ? "IDOK"
+                      : result == plat::kIdCancel ? "IDCANCEL"
+                                                  : std::to_string(result);
     s_.RecordDialog();
   }
 
@@ -76,7 +82,8 @@ class SimUi final : public plat::IUi {
  public:
   explicit SimUi(Machine::State& state) : s_(state) {}
 
-  int MessageBoxA(plat::Hwnd owner, const char* text, const char* caption, plat::UINT type) override {
+  int MessageBoxA(plat::Hwnd owner, const char* text, const char* caption,
+                  plat::UINT type) override {
     return Show(owner, text, caption != nullptr ? caption : "Error", type, false);
   }
 
@@ -87,7 +94,8 @@ class SimUi final : public plat::IUi {
   int LoadStringA(plat::UINT id, char* buffer, int bufferSize) override {
     if (s_.Fault("LoadString", std::to_string(id))) return 0;
     if (buffer == nullptr || bufferSize <= 0) return 0;
-    if (id < static_cast<plat::UINT>(res::kFirstString) || id > static_cast<plat::UINT>(res::kLastString)) {
+    if (id < static_cast<plat::UINT>(res::kFirstString) ||
+        id > static_cast<plat::UINT>(res::kLastString)) {
       buffer[0] = '\0';
       s_.lastError = 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND
       return 0;
@@ -124,7 +132,8 @@ class SimUi final : public plat::IUi {
           if (s_.dialog.install.enabled && s_.dialog.install.visible) events.OnOK();
           break;
         case UserAction::kPressExit:
-          if (s_.dialog.exit.enabled && s_.dialog.exit.visible) events.OnCommand(kExitButton, plat::kBnClicked);
+          if (s_.dialog.exit.enabled && s_.dialog.exit.visible)
+            events.OnCommand(kExitButton, plat::kBnClicked);
           break;
         case UserAction::kPressEscape:
           events.OnCancel();
@@ -139,7 +148,8 @@ class SimUi final : public plat::IUi {
   }
 
  private:
-  int Show(plat::Hwnd owner, const char* text, const char* caption, plat::UINT type, bool framework) {
+  int Show(plat::Hwnd owner, const char* text, const char* caption, plat::UINT type,
+           bool framework) {
     if (s_.Fault("MessageBox", caption)) return 0;
     MessageBoxRecord box;
     box.owner = owner == kDialogWindow && owner != plat::kNoWindow ? "dialog" : "none";
@@ -176,6 +186,8 @@ class SimUi final : public plat::IUi {
 
 }  // namespace
 
-std::unique_ptr<plat::IUi> MakeSimUi(Machine::State& state) { return std::make_unique<SimUi>(state); }
+std::unique_ptr<plat::IUi> MakeSimUi(Machine::State& state) {
+  return std::make_unique<SimUi>(state);
+}
 
 }  // namespace sim
