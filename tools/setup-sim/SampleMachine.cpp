@@ -1,5 +1,9 @@
 #include "SampleMachine.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <system_error>
 #include <vector>
 
@@ -80,7 +84,25 @@ std::string ContentsOf(const std::string& name) {
   return "sample package file " + name + "\r\n";
 }
 
-void WriteWindows(sim::Machine& m, bool nt) {
+// Where the user's profile folders are.
+struct Profile {
+  std::string desktop;
+  std::string personal;
+};
+
+// The profile folders Wine makes for the login name it runs under.
+Profile WineProfile(const std::string& desktop) {
+  std::string user;
+  if (const char* name = std::getenv("USER"); name != nullptr && *name != '\0') user = name;
+  if (user.empty()) {
+    if (const passwd* entry = ::getpwuid(::geteuid()); entry != nullptr) user = entry->pw_name;
+  }
+  if (user.empty()) user = "user";
+  std::string home = "C:\\users\\" + user;
+  return {desktop.empty() ? home + "\\Desktop" : desktop, home + "\\Documents"};
+}
+
+void WriteWindows(sim::Machine& m, bool nt, const Profile& profile) {
   const sim::OsConfig& os = m.Config();
   const std::string& windows = os.windowsFolder;
   for (const char* sub : {"\\inf", "\\System", "\\System32", "\\System32\\Drivers", "\\Fonts"}) m.MakeFolder(windows + sub);
@@ -92,10 +114,9 @@ void WriteWindows(sim::Machine& m, bool nt) {
   m.WriteFile(windows + "\\inf\\usb.inf", "[Version]\r\nClass=USB\r\n[SourceDisksFiles]\r\nusbhub.sys=1\r\n");
   m.WriteFile(windows + "\\inf\\oem0.inf", "[Version]\r\nProvider=Logitech\r\n[SourceDisksFiles]\r\nlmouusb.sys=1\r\n");
 
-  std::string desktop = nt ? "C:\\Documents and Settings\\User\\Desktop" : windows + "\\Desktop";
-  m.MakeFolder(desktop);
-  m.SetString(kShellFolders, "Desktop", desktop);
-  m.SetString(kShellFolders, "Personal", nt ? "C:\\Documents and Settings\\User\\My Documents" : "C:\\My Documents");
+  m.MakeFolder(profile.desktop);
+  m.SetString(kShellFolders, "Desktop", profile.desktop);
+  m.SetString(kShellFolders, "Personal", profile.personal);
 
   // Two printers, one with bidirectional communication on.
   m.SetString(kPrinters, "DefaultSpoolDirectory", windows + (nt ? "\\System32\\spool\\PRINTERS" : "\\SPOOL\\PRINTERS"));
@@ -196,6 +217,16 @@ bool WriteSampleMachine(const std::filesystem::path& folder, const InitOptions& 
     *error = "unknown Windows version \"" + options.os + "\" (95, 98, me, nt4, 2000, xp, vista)";
     return false;
   }
+  bool wine = options.layout == "wine";
+  if (!wine && options.layout != "windows") {
+    *error = "unknown layout \"" + options.layout + "\" (windows, wine)";
+    return false;
+  }
+  if (wine) {
+    // Wine keeps its Windows folder in C:\windows whatever version it reports.
+    os->windowsFolder = "C:\\windows";
+    os->systemFolder = "C:\\windows\\system32";
+  }
   std::error_code ec;
   if (std::filesystem::exists(folder / "machine.ini", ec)) {
     *error = folder.string() + " already holds a machine";
@@ -207,11 +238,16 @@ bool WriteSampleMachine(const std::filesystem::path& folder, const InitOptions& 
     return false;
   }
   bool nt = os->IsNt();
-  WriteWindows(*machine, nt);
+  Profile profile = wine ? WineProfile(options.desktop)
+                    : nt ? Profile{"C:\\Documents and Settings\\User\\Desktop",
+                                   "C:\\Documents and Settings\\User\\My Documents"}
+                         : Profile{os->windowsFolder + "\\Desktop", "C:\\My Documents"};
+  WriteWindows(*machine, nt, profile);
   if (options.medium) WriteMedium(*machine);
   // The flavour of the earlier installation is the one this Windows selects.
   bool win2kXp = nt && os->major == 5;
-  if (options.earlierInstallation) sim::WriteEarlierInstallation(*machine, win2kXp);
+  if (options.earlierInstallation)
+    sim::WriteEarlierInstallation(*machine, win2kXp, wine ? profile.desktop : std::string());
   return machine->Save(error);
 }
 

@@ -14,6 +14,12 @@ struct InitOptions {
   std::string os = "xp";  // 95, 98, me, nt4, 2000, xp, vista
   bool earlierInstallation = false;
   bool medium = true;
+  // "windows": the folders of a real installation of that version; "wine": Wine's
+  // (C:\windows, C:\windows\system32 and the user profile's Desktop), so that the
+  // same machine can be loaded into a Wine prefix and both runs compared.
+  std::string layout = "windows";
+  // The Desktop folder of the wine layout; empty: C:\users\<login name>\Desktop.
+  std::string desktop;
 };
 
 // The Windows of a version name, or nullopt for an unknown name.

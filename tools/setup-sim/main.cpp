@@ -2,6 +2,7 @@
 // folder and reports every dialog text, message box and change it made.
 //
 //   setup-sim init DIR [--os 95|98|me|nt4|2000|xp|vista] [--earlier-installation] [--no-medium]
+//                      [--layout windows|wine] [--desktop PATH]
 //   setup-sim run [DIR] [--answer ok|cancel] [--then reboot-now|reboot-later|exit] [--json]
 #include <unistd.h>
 
@@ -24,6 +25,7 @@ int Usage(const char* why) {
   std::fprintf(stderr,
                "setup-sim: %s\n"
                "usage: setup-sim init DIR [--os 95|98|me|nt4|2000|xp|vista] [--earlier-installation] [--no-medium]\n"
+               "                      [--layout windows|wine] [--desktop PATH]\n"
                "       setup-sim run [DIR] [--answer ok|cancel] [--then reboot-now|reboot-later|exit] [--json]\n",
                why);
   return kExitUsage;
@@ -40,6 +42,10 @@ int Init(const std::vector<std::string>& args) {
       options.earlierInstallation = true;
     } else if (arg == "--no-medium") {
       options.medium = false;
+    } else if (arg == "--layout" && i + 1 < args.size()) {
+      options.layout = args[++i];
+    } else if (arg == "--desktop" && i + 1 < args.size()) {
+      options.desktop = args[++i];
     } else if (!arg.empty() && arg[0] != '-' && dir.empty()) {
       dir = arg;
     } else {

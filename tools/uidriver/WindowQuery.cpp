@@ -1,5 +1,7 @@
 #include "WindowQuery.h"
 
+#include <cstdio>
+
 namespace uidriver {
 namespace {
 
@@ -24,7 +26,7 @@ struct KnownIcon {
 const KnownIcon kKnownIcons[] = {{IDI_EXCLAMATION, "exclamation"},
                                  {IDI_ASTERISK, "information"},
                                  {IDI_QUESTION, "question"},
-                                 {IDI_HAND, "stop"}};
+                                 {IDI_HAND, "error"}};
 
 // The pixels of a screen rectangle (32-bit, top row first).
 std::vector<DWORD> Capture(HDC source, int x, int y, int width, int height) {
@@ -117,6 +119,31 @@ std::string IconName(HWND box) {
 }
 
 }  // namespace
+
+bool SaveScreenBitmap(const RECT& area, const std::string& path) {
+  int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  std::vector<DWORD> pixels = Capture(screen, area.left, area.top, width, height);
+  ReleaseDC(nullptr, screen);
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = -height;  // top row first, as captured
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  info.biCompression = BI_RGB;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size() * sizeof(DWORD));
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+            std::fwrite(&info, sizeof info, 1, out) == 1 &&
+            std::fwrite(pixels.data(), sizeof(DWORD), pixels.size(), out) == pixels.size();
+  return std::fclose(out) == 0 && ok;
+}
 
 std::string WindowText(HWND window) {
   // For windows of another process GetWindowText reads the stored text and

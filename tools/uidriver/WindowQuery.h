@@ -28,7 +28,7 @@ struct BoxState {
   HWND window = nullptr;
   std::string caption;
   std::string text;
-  std::string icon;     // "exclamation", "information", "question", "stop", "none" or "unknown"
+  std::string icon;     // "exclamation", "information", "question", "error", "none" or "unknown"
   std::string buttons;  // "ok", "okcancel", "yesno", ... from the visible buttons
   HWND owner = nullptr;
 };
@@ -48,6 +48,9 @@ ControlState ReadControl(HWND dialog, int id);
 // message text control. Null when none is up.
 HWND FindMessageBox(HWND exclude);
 BoxState ReadMessageBox(HWND box);
+
+// Writes what the screen shows in the area as a 32-bit BMP file.
+bool SaveScreenBitmap(const RECT& area, const std::string& path);
 
 // The window that has the keyboard focus in the thread that owns `window`.
 HWND FocusOf(HWND window);

@@ -20,14 +20,35 @@
 //   no-box MS                no message box comes up within MS milliseconds
 //   wait-closed              the dialog is gone
 //   sleep MS
+//   play ANSWER THEN         a whole run as a user makes it: presses Install,
+//                            answers the question box with ANSWER (ok or cancel)
+//                            and every other box with OK, and once the run has
+//                            ended presses THEN: reboot-now, reboot-later or exit
+//                            (default: Reboot Later when a restart is offered,
+//                            else Exit); then waits for the program to end
 // The default caption is "USB Compound Device Setup"; the timeout of each wait
 // is 30000 ms.
+//
+// More options:
+//   --json FILE        after play, the run in the shape of setup-sim's JSON report
+//   --shots FOLDER     play saves the screen of each state the user sees as
+//                      FOLDER\<state>.bmp (ready, installing-question,
+//                      restart-offered, completed, update-declined, failed)
+//   --relay-log FILE   the program's Wine relay log, where its ExitWindowsEx call
+//                      and flags show (WINEDEBUG=+relay, RelayInclude
+//                      user32.ExitWindowsEx)
+//
+// The driver keeps a hidden top-level window: a restart (ExitWindowsEx) asks
+// every such window whether the session may end, so the driver sees it happen.
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "Report.h"
 #include "Transcript.h"
 #include "WindowQuery.h"
 
@@ -38,8 +59,14 @@ struct Options {
   std::string transcript;
   DWORD timeout = 30000;
   std::string caption = "USB Compound Device Setup";
+  std::string json;
+  std::string shots;
+  std::string relayLog;
   std::vector<std::string> steps;
 };
+
+class Driver;
+Driver* g_driver = nullptr;  // for the session watcher's window procedure
 
 class Driver {
  public:
@@ -83,6 +110,10 @@ class Driver {
         ok = WaitClosed();
       } else if (step == "sleep") {
         Sleep(static_cast<DWORD>(std::atoi(argument("milliseconds").c_str())));
+      } else if (step == "play") {
+        std::string answer = argument("ok or cancel");
+        std::string then = i < s.size() && !IsStep(s[i]) ? s[i++] : "default";
+        ok = failed_.empty() && Play(answer, then);
       } else {
         ok = Fail("unknown step " + Quote(step));
       }
@@ -98,7 +129,7 @@ class Driver {
   }
   static bool IsStep(const std::string& text) {
     for (const char* step : {"wait-dialog", "snapshot", "wait-text", "wait-change", "wait-enabled",
-                             "press", "key", "answer", "no-box", "wait-closed", "sleep"}) {
+                             "press", "key", "answer", "no-box", "wait-closed", "sleep", "play"}) {
       if (text == step) return true;
     }
     return false;
@@ -111,16 +142,39 @@ class Driver {
   }
 
   // Polls until condition holds or the timeout passes.
+  // Messages to the driver's own window are handled meanwhile.
   template <typename Condition>
-  bool WaitFor(Condition condition, DWORD timeout) {
+  bool WaitFor(Condition condition, DWORD timeout, DWORD poll = 50) {
     DWORD start = GetTickCount();
     for (;;) {
       if (condition()) return true;
       if (GetTickCount() - start >= timeout) return false;
-      Sleep(50);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, poll, QS_ALLINPUT);
+      Pump();
     }
   }
 
+ public:
+  static void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+
+  // The session watcher's window got WM_QUERYENDSESSION: a restart or shutdown
+  // was asked for. Wine's ExitWindowsEx returns before the session end is sent,
+  // so the program may be gone by now; the state is the last one seen.
+  void SessionEnding() {
+    if (report_.sessionEndQueried) return;
+    report_.sessionEndQueried = true;
+    Observe();
+    report_.stateAtSessionEnd = report_.states.empty() ? "" : report_.states.back();
+    out_.Line("session-end state=" + Quote(report_.stateAtSessionEnd));
+  }
+
+ private:
   bool DialogUp() {
     if (dialog_ != nullptr && IsWindow(dialog_)) return true;
     dialog_ = FindDialog(options_.caption);
@@ -236,12 +290,235 @@ class Driver {
     return true;
   }
 
+  DialogSeen Read() {
+    DialogSeen seen;
+    ControlState status = ReadControl(dialog_, 1000);
+    seen.statusText = status.text;
+    seen.status = StatusIdOf(status.text);
+    for (auto [id, button] : {std::pair<int, ButtonSeen*>{1, &seen.install}, {1001, &seen.exit}}) {
+      ControlState c = ReadControl(dialog_, id);
+      button->text = c.text;
+      button->enabled = c.enabled;
+      button->focused = c.focused;
+    }
+    return seen;
+  }
+
+  // Records the dialog when it changed and the state it is in, if any.
+  void Observe() {
+    if (dialog_ == nullptr || !IsWindow(dialog_)) return;
+    DialogSeen seen = Read();
+    // Read while the dialog was being destroyed: nothing the user saw.
+    if (!IsWindow(dialog_)) return;
+    if (observed_ && seen == report_.last) return;
+    observed_ = true;
+    report_.last = seen;
+    std::string name = StateName(seen);
+    out_.Line("dialog-state status=" + std::to_string(seen.status) +
+              " install=" + Quote(seen.install.text) +
+              (seen.install.enabled ? " enabled" : " disabled") + " exit=" + Quote(seen.exit.text) +
+              (seen.exit.enabled ? " enabled" : " disabled") + " state=" + Quote(name));
+    if (!name.empty() && (report_.states.empty() || report_.states.back() != name))
+      report_.states.push_back(name);
+  }
+
+  static std::string ShotName(const std::string& state) {
+    std::string name;
+    for (char c : state)
+      name += c == ' ' ? '-' : static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return name;
+  }
+
+  // The screen around the dialog (and a box over it) as FOLDER\name.bmp.
+  void Shot(const std::string& name, HWND box = nullptr) {
+    if (options_.shots.empty() || dialog_ == nullptr) return;
+    RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(300);  // let the program repaint
+    RECT area = {};
+    GetWindowRect(dialog_, &area);
+    if (box != nullptr) {
+      RECT boxArea = {};
+      GetWindowRect(box, &boxArea);
+      UnionRect(&area, &area, &boxArea);
+    }
+    InflateRect(&area, 8, 8);
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&area, &area, &screen);
+    std::string path = options_.shots + "\\" + name + ".bmp";
+    bool saved = SaveScreenBitmap(area, path);
+    out_.Line("shot file=" + Quote(path) + (saved ? "" : " failed"));
+  }
+
+  // A message box of the program's own (not of Wine's or another program's).
+  HWND ProgramBox() {
+    for (HWND window : TopLevelDialogs()) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(window, &pid);
+      if (window != dialog_ && pid == pid_ && GetDlgItem(window, 0xFFFF) != nullptr) return window;
+    }
+    return nullptr;
+  }
+
+  bool HandleBox(HWND box, const std::string& questionAnswer) {
+    BoxState state = ReadMessageBox(box);
+    BoxSeen seen;
+    seen.owner = state.owner == nullptr ? "none" : state.owner == dialog_ ? "dialog" : "other";
+    seen.caption = state.caption;
+    seen.text = state.text;
+    seen.icon = state.icon;
+    seen.buttons = state.buttons;
+    seen.answer = state.buttons == "okcancel" ? questionAnswer : "ok";
+    seen.statusWhileShown = StatusIdOf(ReadControl(dialog_, 1000).text);
+    Observe();
+    if (state.buttons == "okcancel" && !questionShot_) {
+      questionShot_ = true;
+      Shot(ShotName(StateName(report_.last)) + "-question", box);
+    }
+    out_.Line("box owner=" + seen.owner + " caption=" + Quote(seen.caption) +
+              " text=" + Quote(seen.text) + " icon=" + seen.icon + " buttons=" + seen.buttons +
+              " answer=" + seen.answer + " status=" + std::to_string(seen.statusWhileShown));
+    report_.boxes.push_back(seen);
+    int id = seen.answer == "ok" ? IDOK : IDCANCEL;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+    if (!WaitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); }, options_.timeout))
+      return Fail("the message box stayed up");
+    return true;
+  }
+
+  static bool Final(const std::string& state) {
+    return state == "Restart offered" || state == "Completed" || state == "Update declined" ||
+           state == "Failed";
+  }
+
+  bool Play(const std::string& answer, const std::string& then) {
+    if (answer != "ok" && answer != "cancel") return Fail("play: the answer must be ok or cancel");
+    if (then != "default" && then != "reboot-now" && then != "reboot-later" && then != "exit")
+      return Fail("play: then must be reboot-now, reboot-later or exit");
+    if (!WaitDialog()) return false;
+    GetWindowThreadProcessId(dialog_, &pid_);
+    HANDLE process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid_);
+    if (process == nullptr) return Fail("cannot open the program's process");
+    Observe();
+    Shot("ready");
+    bool ok = PlayRun(answer, then, process);
+    // The program must end by itself; what a restart would do is done if it does not.
+    if (WaitForSingleObject(process, options_.timeout) == WAIT_TIMEOUT) {
+      report_.terminated = true;
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, options_.timeout);
+      out_.Line("terminated");
+    }
+    DWORD code = 0;
+    if (GetExitCodeProcess(process, &code)) report_.exitCode = static_cast<long>(code);
+    CloseHandle(process);
+    out_.Line("exited code=" + std::to_string(report_.exitCode));
+    ReadRelayLog();
+    if (!options_.json.empty()) {
+      FILE* file = std::fopen(options_.json.c_str(), "wb");
+      std::string text = Json(report_);
+      if (file == nullptr || std::fwrite(text.data(), 1, text.size(), file) != text.size())
+        ok = Fail("cannot write " + options_.json);
+      if (file != nullptr) std::fclose(file);
+    }
+    return ok;
+  }
+
+  bool PlayRun(const std::string& answer, const std::string& then, HANDLE process) {
+    if (!Press(1)) return false;
+    // Until the run has ended: every state change, every box. Short polls, so
+    // that a state as short as the Installing of a fast run is still seen.
+    bool ended = WaitFor(
+        [&] {
+          Observe();
+          if (HWND box = ProgramBox()) {
+            if (!HandleBox(box, answer)) return true;
+          }
+          return !IsWindow(dialog_) || (!report_.states.empty() && Final(report_.states.back()));
+        },
+        options_.timeout * 4, 2);
+    if (!failed_.empty()) return false;
+    if (!ended || !IsWindow(dialog_)) return Fail("the run did not end in a final state");
+    std::string final = report_.states.back();
+    Shot(ShotName(final));
+    bool restart = final == "Restart offered";
+    if (then == "reboot-now" && !restart) return Fail("play: no restart was offered");
+    int button = then == "reboot-now" ? 1 : 1001;
+    if (!Press(button)) return false;
+    bool closed = WaitFor(
+        [&] {
+          Observe();
+          if (HWND box = ProgramBox()) {
+            if (!HandleBox(box, answer)) return true;
+          }
+          return !IsWindow(dialog_) || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        },
+        options_.timeout, 2);
+    if (!failed_.empty()) return false;
+    if (!closed) return Fail("the dialog stayed up");
+    report_.ended = button == 1 ? "IDOK" : "IDCANCEL";
+    out_.Line("closed");
+    return true;
+  }
+
+  // "Call user32.ExitWindowsEx(00000003,ffffffff)" in the relay log.
+  void ReadRelayLog() {
+    if (options_.relayLog.empty()) {
+      report_.restartRequested = report_.sessionEndQueried;
+      return;
+    }
+    FILE* file = std::fopen(options_.relayLog.c_str(), "rb");
+    if (file == nullptr) {
+      out_.Line("error " + Quote("cannot read the relay log " + options_.relayLog));
+      return;
+    }
+    char line[1024];
+    const char* call = "Call user32.ExitWindowsEx(";
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+      const char* found = std::strstr(line, call);
+      if (found == nullptr) continue;
+      report_.restartRequested = true;
+      report_.restartFlags = std::strtol(found + std::strlen(call), nullptr, 16);
+      out_.Line("restart flags=" + std::to_string(report_.restartFlags));
+      break;
+    }
+    std::fclose(file);
+  }
+
   const Options& options_;
   Transcript& out_;
   HWND dialog_ = nullptr;
   std::string failed_;
   std::map<int, std::string> lastText_;
+  RunReport report_;
+  bool observed_ = false;
+  bool questionShot_ = false;
+  DWORD pid_ = 0;
 };
+
+LRESULT CALLBACK WatcherProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_QUERYENDSESSION) {
+    if (g_driver != nullptr) g_driver->SessionEnding();
+    // No: a session end that every window agreed to ends their programs too
+    // (wineboot does so), and the driver has its report still to write.
+    return FALSE;
+  }
+  if (message == WM_ENDSESSION) return 0;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A hidden top-level window: the system asks every top-level window before a
+// session ends, which is how the driver learns of a restart.
+HWND CreateSessionWatcher() {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = WatcherProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "uidriver session watcher";
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(0, windowClass.lpszClassName, "uidriver", WS_POPUP, 0, 0, 0, 0, nullptr,
+                         nullptr, windowClass.hInstance, nullptr);
+}
 
 }  // namespace
 }  // namespace uidriver
@@ -256,6 +533,12 @@ int main(int argc, char** argv) {
       options.timeout = static_cast<DWORD>(std::atoi(argv[++i]));
     } else if (arg == "--caption" && i + 1 < argc) {
       options.caption = argv[++i];
+    } else if (arg == "--json" && i + 1 < argc) {
+      options.json = argv[++i];
+    } else if (arg == "--shots" && i + 1 < argc) {
+      options.shots = argv[++i];
+    } else if (arg == "--relay-log" && i + 1 < argc) {
+      options.relayLog = argv[++i];
     } else {
       options.steps.push_back(arg);
     }
@@ -265,5 +548,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "uidriver: cannot write %s\n", options.transcript.c_str());
     return 2;
   }
-  return uidriver::Driver(options, out).Run();
+  uidriver::Driver driver(options, out);
+  uidriver::g_driver = &driver;
+  HWND watcher = uidriver::CreateSessionWatcher();
+  int status = driver.Run();
+  uidriver::g_driver = nullptr;
+  if (watcher != nullptr) DestroyWindow(watcher);
+  return status;
 }

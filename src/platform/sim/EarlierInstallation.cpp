@@ -77,7 +77,7 @@ void WriteUninstallKeys(Machine& m, const std::string& uninstaller) {
               "C:\\Program Files\\Acme\\uninst.exe");
 }
 
-void WriteWin2kXp(Machine& m) {
+void WriteWin2kXp(Machine& m, const std::string& desktop) {
   const std::string windows = m.Config().windowsFolder;
   const std::string system = m.Config().systemFolder;
   const std::string staging = windows.substr(0, 1) + ":\\VyxUZorp";
@@ -130,7 +130,7 @@ void WriteWin2kXp(Machine& m) {
   for (const char* file : {"acmeser.sys", "acmeusb.sys", "serial.sys", "usbport.sys"})
     m.WriteFile(Join(drivers, file), "MZ driver");
 
-  WriteShortcuts(m, earlier::kDesktopFolderNt, system);
+  WriteShortcuts(m, desktop, system);
 
   // Class keys.
   const std::string control = "HKLM\\System\\CurrentControlSet\\Control\\Class";
@@ -284,7 +284,7 @@ void WriteWin2kXp(Machine& m) {
   WriteUninstallKeys(m, Join(system, "VyxUnst.exe"));
 }
 
-void WriteWin98Me(Machine& m) {
+void WriteWin98Me(Machine& m, const std::string& desktop) {
   const std::string windows = m.Config().windowsFolder;
   const std::string system = m.Config().systemFolder;
   const std::string staging = windows.substr(0, 1) + ":\\VyxUZorp";
@@ -324,7 +324,7 @@ void WriteWin98Me(Machine& m) {
   for (const char* file : {"acmeser.vxd", "acmeusb.sys", "serial.vxd", "uhcd.sys"})
     m.WriteFile(Join(system, file), "MZ driver");
 
-  WriteShortcuts(m, earlier::kDesktopFolder9x, system16);
+  WriteShortcuts(m, desktop, system16);
 
   const std::string classes = "HKLM\\System\\CurrentControlSet\\Services\\Class";
   WriteDrivers(
@@ -389,11 +389,11 @@ void WriteWin98Me(Machine& m) {
 
 }  // namespace
 
-void WriteEarlierInstallation(Machine& machine, bool win2kXp) {
+void WriteEarlierInstallation(Machine& machine, bool win2kXp, std::string_view desktopFolder) {
   if (win2kXp)
-    WriteWin2kXp(machine);
+    WriteWin2kXp(machine, desktopFolder.empty() ? earlier::kDesktopFolderNt : std::string(desktopFolder));
   else
-    WriteWin98Me(machine);
+    WriteWin98Me(machine, desktopFolder.empty() ? earlier::kDesktopFolder9x : std::string(desktopFolder));
 }
 
 }  // namespace sim

@@ -5,13 +5,16 @@
 // every removal must leave alone. Tests and `setup-sim init` use it.
 #pragma once
 
+#include <string_view>
+
 #include "platform/sim/Machine.h"
 
 namespace sim {
 
 // win2kXp selects the traces of the Windows 2000/XP set, else the 98/Me set. The
-// machine's Windows and system folders decide where the files go.
-void WriteEarlierInstallation(Machine& machine, bool win2kXp);
+// machine's Windows and system folders decide where the files go; the shortcuts
+// go to desktopFolder, or when it is empty to that Windows family's usual one.
+void WriteEarlierInstallation(Machine& machine, bool win2kXp, std::string_view desktopFolder = {});
 
 // The facts the traces are built on, for checks after a removal.
 namespace earlier {
