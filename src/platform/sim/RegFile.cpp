@@ -23,6 +23,28 @@ struct Line {
   int number;
 };
 
+// Whether a value line's data is a quoted string, which never goes on in the
+// next line. The name is skipped as quoted text first, since it may itself hold
+// '=' and '"'.
+bool HasStringData(std::string_view line) {
+  std::size_t i = line.find_first_not_of(" \t");
+  if (i == std::string_view::npos) return false;
+  if (line[i] == '@') {
+    ++i;
+  } else if (line[i] == '"') {
+    for (++i; i < line.size() && line[i] != '"'; ++i)
+      if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    if (i == line.size()) return false;
+    ++i;
+  } else {
+    return false;
+  }
+  while (i < line.size() && line[i] == ' ') ++i;
+  if (i == line.size() || line[i] != '=') return false;
+  for (++i; i < line.size() && line[i] == ' ';) ++i;
+  return i < line.size() && line[i] == '"';
+}
+
 // Splits into lines and joins continuations (a line ending in a backslash goes
 // on in the next, whose leading blanks are dropped).
 std::vector<Line> LogicalLines(std::string_view text) {
@@ -48,7 +70,7 @@ std::vector<Line> LogicalLines(std::string_view text) {
     std::size_t last = current.find_last_not_of(" \t");
     continuing = last != std::string::npos && current[last] == '\\' &&
                  current.find('=') != std::string::npos && current[0] != '[' &&
-                 current.find("=\"") == std::string::npos;
+                 !HasStringData(current);
     if (continuing) current.erase(last);
     if (end == text.size()) break;
   }
