@@ -7,7 +7,7 @@ what=${1:-all}
 need=()
 want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' || need+=("$1"); }
 
-case "$what" in native|all) for p in cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev ripgrep liblnk-utils python3; do want "$p"; done ;; esac
+case "$what" in native|all) for p in cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev ripgrep liblnk-utils python3 clang-14 libclang-rt-14-dev; do want "$p"; done ;; esac
 case "$what" in win32|all) for p in mingw-w64 binutils-mingw-w64-i686; do want "$p"; done ;; esac
 case "$what" in wine|all)
   if ! dpkg --print-foreign-architectures | grep -qx i386; then

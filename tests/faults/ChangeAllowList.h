@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
@@ -114,11 +117,7 @@ class ChangeAllowList {
     for (const std::string& path : before_.ListTree(inf)) {
       std::string name = path.substr(path.find_last_of('\\') + 1);
       if (Upper(name).find(".INF") == std::string::npos) continue;
-      auto contents = before_.ReadFile(path);
-      if (!contents) continue;
-      if (reference::ContainsFolded(*contents, "vyxuport.sys") ||
-          reference::ContainsFolded(*contents, "VYXUPRPT.vxd"))
-        Removable(path);
+      if (NamesADriver(before_.HostPath(path))) Removable(path);
     }
     if (!nt_) return;
     auto walk = [&](const std::string& classKey, const char* testValue, const char* prefix) {
@@ -133,6 +132,33 @@ class ChangeAllowList {
     };
     walk(PortsClass(), "ProviderName", "quorvex");
     walk(UsbClass(), "InfSection", "vyxusbcomp");
+  }
+
+  // Whether a file names either driver, letters without case and NUL bytes left
+  // out; read in pieces, since an INF folder may hold a huge file.
+  static bool NamesADriver(const std::filesystem::path& host) {
+    std::ifstream in(host, std::ios::binary);
+    if (!in) return false;
+    const std::string names[] = {"VYXUPORT.SYS", "VYXUPRPT.VXD"};
+    std::string window;  // the end of what was read, folded, so names across pieces are found
+    static std::vector<char> piece(1 << 20);
+    static const std::vector<char> zeros(1 << 20, 0);
+    while (in) {
+      in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+      // A piece of NUL bytes only adds nothing to the text (sparse files are mostly that).
+      if (in.gcount() > 0 &&
+          std::memcmp(piece.data(), zeros.data(), static_cast<std::size_t>(in.gcount())) == 0)
+        continue;
+      std::string folded = window;
+      for (std::streamsize i = 0; i < in.gcount(); ++i) {
+        char c = piece[static_cast<std::size_t>(i)];
+        if (c != '\0') folded += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+      }
+      for (const std::string& n : names)
+        if (folded.find(n) != std::string::npos) return true;
+      window = folded.substr(folded.size() > 11 ? folded.size() - 11 : 0);
+    }
+    return false;
   }
 
   std::optional<std::vector<std::uint8_t>> Data(const std::string& key, const char* name) const {
