@@ -12,7 +12,8 @@ std::string NarrowUtf16(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() / 2);
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    unsigned code = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    unsigned code =
+        static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
     out.push_back(code < 256 ? static_cast<char>(code) : '?');
   }
   return out;
@@ -136,13 +137,15 @@ bool ParseQuoted(std::string_view text, std::size_t* pos, std::string* out) {
 }
 
 std::vector<std::uint8_t> Utf16ToAnsi(const std::vector<std::uint8_t>& data) {
-  std::string narrow = NarrowUtf16(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+  std::string narrow =
+      NarrowUtf16(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
   return std::vector<std::uint8_t>(narrow.begin(), narrow.end());
 }
 
 }  // namespace
 
-bool ReadRegFile(std::string_view input, RegistryTree* tree, std::string* error, std::string_view fileName) {
+bool ReadRegFile(std::string_view input, RegistryTree* tree, std::string* error,
+                 std::string_view fileName) {
   std::string converted;
   if (input.size() >= 2 && static_cast<unsigned char>(input[0]) == 0xFF &&
       static_cast<unsigned char>(input[1]) == 0xFE) {
@@ -207,7 +210,8 @@ bool ReadRegFile(std::string_view input, RegistryTree* tree, std::string* error,
       return fail(line.number, "expected a quoted value name or @");
     }
     while (pos < text.size() && text[pos] == ' ') ++pos;
-    if (pos >= text.size() || text[pos] != '=') return fail(line.number, "expected = after the value name");
+    if (pos >= text.size() || text[pos] != '=')
+      return fail(line.number, "expected = after the value name");
     ++pos;
     while (pos < text.size() && text[pos] == ' ') ++pos;
     std::string_view data = text.substr(pos);
@@ -226,7 +230,8 @@ bool ReadRegFile(std::string_view input, RegistryTree* tree, std::string* error,
       value.data.push_back(0);
     } else if (data.substr(0, 6) == "dword:") {
       std::string_view digits = data.substr(6);
-      if (digits.empty() || digits.size() > 8) return fail(line.number, "dword: needs 1 to 8 hex digits");
+      if (digits.empty() || digits.size() > 8)
+        return fail(line.number, "dword: needs 1 to 8 hex digits");
       plat::DWORD number = 0;
       for (char c : digits) {
         int d = HexDigit(c);
@@ -234,7 +239,8 @@ bool ReadRegFile(std::string_view input, RegistryTree* tree, std::string* error,
         number = number * 16 + static_cast<plat::DWORD>(d);
       }
       value.type = plat::kRegDword;
-      for (int i = 0; i < 4; ++i) value.data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
+      for (int i = 0; i < 4; ++i)
+        value.data.push_back(static_cast<std::uint8_t>(number >> (8 * i)));
     } else if (data.substr(0, 4) == "hex:" || data.substr(0, 4) == "hex(") {
       std::size_t colon = data.find(':');
       if (data[3] == '(') {
@@ -251,7 +257,8 @@ bool ReadRegFile(std::string_view input, RegistryTree* tree, std::string* error,
       } else {
         value.type = plat::kRegBinary;
       }
-      if (!ParseHexBytes(data.substr(colon + 1), &value.data)) return fail(line.number, "malformed hex bytes");
+      if (!ParseHexBytes(data.substr(colon + 1), &value.data))
+        return fail(line.number, "malformed hex bytes");
       if (unicode && (value.type == plat::kRegExpandSz || value.type == plat::kRegMultiSz))
         value.data = Utf16ToAnsi(value.data);
     } else {
@@ -285,7 +292,10 @@ void WriteValue(std::string& out, const std::string& name, const RegValue& value
   std::string line = name.empty() ? "@=" : "\"" + Escape(name) + "\"=";
   char buffer[32];
   if (PrintableString(value)) {
-    line += "\"" + Escape(std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1)) + "\"";
+    line += "\"" +
+            Escape(std::string_view(reinterpret_cast<const char*>(value.data.data()),
+                                    value.data.size() - 1)) +
+            "\"";
     out += line + "\r\n";
     return;
   }
