@@ -81,6 +81,10 @@ if(UIDRIVER_SOURCES)
   target_link_options(uidriverdemo PRIVATE -s)
 endif()
 
+# The machine loader's helper: volatile registry keys (HKLM\HARDWARE) for a Wine prefix.
+add_executable(regvolatile ${CMAKE_SOURCE_DIR}/tools/wineprefix/regvolatile.cpp)
+target_link_options(regvolatile PRIVATE -s)
+
 # Exercises each platform interface over the real API (run under Wine by the tests).
 file(GLOB WIN32CHECK_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/win32check/*.cpp)
 if(WIN32CHECK_SOURCES)

@@ -3,7 +3,9 @@
 # uidriver as a user would, with the machine's end state exported back.
 #
 # Usage: tests/wine/e2e.sh WIN32_BIN MACHINE OUT ANSWER THEN
-#   WIN32_BIN  folder with uidriver.exe
+#        tests/wine/e2e.sh --desktop   prints the Desktop folder of Wine's user
+#                                      (HKCU Shell Folders of the template prefix)
+#   WIN32_BIN  folder with uidriver.exe and regvolatile.exe
 #   MACHINE    a machine folder for Wine's layout (setup-sim init --layout wine)
 #              whose medium E:\ holds the Setup.exe to run; it is not changed
 #   OUT        receives machine/ (the copy the run used: its E: is the medium),
@@ -18,14 +20,27 @@
 # Exit status: 0 the run went through, 1 it failed, 77 Wine could not be installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-[ $# -eq 5 ] || { sed -n '2,21p' "$0" >&2; exit 2; }
+template=${WINE_TEMPLATE:-$root/build/wine-template}
+if [ "${1-}" = "--desktop" ]; then
+  . "$root/tests/wine/wine-env.sh"
+  wine_env_need
+  wine_template "$template" || exit 1
+  # user.reg: "Desktop"="C:\\users\\root\\Desktop" in the Shell Folders section.
+  awk '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer\\\\Shell Folders\]/ { on = 1; next }
+       /^\[/ { on = 0 }
+       on && /^"Desktop"=/ { sub(/^"Desktop"="/, ""); sub(/"$/, ""); gsub(/\\\\/, "\\"); print; exit }' \
+    "$template/prefix/user.reg"
+  exit 0
+fi
+[ $# -eq 5 ] || { sed -n '2,24p' "$0" >&2; exit 2; }
 bin=$(cd "$1" && pwd)
 machine=$(cd "$2" && pwd)
 out=$3
 answer=$4
 then=$5
-template=${WINE_TEMPLATE:-$root/build/wine-template}
-[ -f "$bin/uidriver.exe" ] || { echo "e2e: $bin/uidriver.exe missing" >&2; exit 1; }
+for f in uidriver.exe regvolatile.exe; do
+  [ -f "$bin/$f" ] || { echo "e2e: $bin/$f missing (cmake --build --preset win32)" >&2; exit 1; }
+done
 [ -f "$machine/drives/E/Setup.exe" ] || { echo "e2e: $machine has no E:\\Setup.exe" >&2; exit 1; }
 start=$(date +%s.%N)
 
@@ -42,7 +57,7 @@ rm -rf "$out"
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 cp -a "$machine" "$out/machine"
-loader=(python3 "$root/tools/wineprefix/wineprefix.py")
+loader=(env WINEPREFIX_HELPERS="$bin" python3 "$root/tools/wineprefix/wineprefix.py")
 roots="$root/tests/e2e/roots.txt"
 "${loader[@]}" load "$out/machine" "$roots"
 

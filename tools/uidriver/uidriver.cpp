@@ -149,7 +149,10 @@ class Driver {
     for (;;) {
       if (condition()) return true;
       if (GetTickCount() - start >= timeout) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, poll, QS_ALLINPUT);
+      if (poll > 0)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, poll, QS_ALLINPUT);
+      else
+        Sleep(0);  // only gives way to a thread that is ready
       Pump();
     }
   }
@@ -304,22 +307,31 @@ class Driver {
     return seen;
   }
 
-  // Records the dialog when it changed and the state it is in, if any.
+  // Records the dialog when it changed and the state it is in, if any. The
+  // report's dialog is the last one in a named state: what the user saw last,
+  // not the controls of a window being taken down.
   void Observe() {
     if (dialog_ == nullptr || !IsWindow(dialog_)) return;
     DialogSeen seen = Read();
-    // Read while the dialog was being destroyed: nothing the user saw.
     if (!IsWindow(dialog_)) return;
-    if (observed_ && seen == report_.last) return;
+    if (observed_ && seen == lastRead_) return;
     observed_ = true;
-    report_.last = seen;
+    lastRead_ = seen;
     std::string name = StateName(seen);
     out_.Line("dialog-state status=" + std::to_string(seen.status) +
               " install=" + Quote(seen.install.text) +
               (seen.install.enabled ? " enabled" : " disabled") + " exit=" + Quote(seen.exit.text) +
-              (seen.exit.enabled ? " enabled" : " disabled") + " state=" + Quote(name));
-    if (!name.empty() && (report_.states.empty() || report_.states.back() != name))
-      report_.states.push_back(name);
+              (seen.exit.enabled ? " enabled" : " disabled") + " focus=" +
+              (seen.install.focused ? "install"
+               : seen.exit.focused  ? "exit"
+                                    : "none") +
+              " state=" + Quote(name));
+    if (name.empty()) return;
+    // Once the button that ends the dialog is pressed, only a new state counts:
+    // the focus leaves the buttons while the dialog is taken down.
+    if (closing_ && !report_.states.empty() && report_.states.back() == name) return;
+    report_.last = seen;
+    if (report_.states.empty() || report_.states.back() != name) report_.states.push_back(name);
   }
 
   static std::string ShotName(const std::string& state) {
@@ -427,8 +439,9 @@ class Driver {
 
   bool PlayRun(const std::string& answer, const std::string& then, HANDLE process) {
     if (!Press(1)) return false;
-    // Until the run has ended: every state change, every box. Short polls, so
-    // that a state as short as the Installing of a fast run is still seen.
+    // Until the run has ended: every state change, every box. The dialog is read
+    // without pause (Wine sends no WinEvent when a text changes), so that a state
+    // of a few milliseconds, the Installing of a run that fails at once, is seen.
     bool ended = WaitFor(
         [&] {
           Observe();
@@ -437,14 +450,25 @@ class Driver {
           }
           return !IsWindow(dialog_) || (!report_.states.empty() && Final(report_.states.back()));
         },
-        options_.timeout * 4, 2);
+        options_.timeout * 4, 0);
     if (!failed_.empty()) return false;
     if (!ended || !IsWindow(dialog_)) return Fail("the run did not end in a final state");
+    // The dialog settles (the focus moves last) before the user reads it and goes on.
+    DWORD lastChange = GetTickCount();
+    WaitFor(
+        [&] {
+          DialogSeen before = lastRead_;
+          Observe();
+          if (!(lastRead_ == before)) lastChange = GetTickCount();
+          return GetTickCount() - lastChange >= 300;
+        },
+        options_.timeout, 10);
     std::string final = report_.states.back();
     Shot(ShotName(final));
     bool restart = final == "Restart offered";
     if (then == "reboot-now" && !restart) return Fail("play: no restart was offered");
     int button = then == "reboot-now" ? 1 : 1001;
+    closing_ = true;
     if (!Press(button)) return false;
     bool closed = WaitFor(
         [&] {
@@ -459,6 +483,9 @@ class Driver {
     if (!closed) return Fail("the dialog stayed up");
     report_.ended = button == 1 ? "IDOK" : "IDCANCEL";
     out_.Line("closed");
+    // Wine's ExitWindowsEx has the session end sent after it returned: wait for
+    // it to reach the driver's window too.
+    if (then == "reboot-now") WaitFor([&] { return report_.sessionEndQueried; }, 15000);
     return true;
   }
 
@@ -493,6 +520,8 @@ class Driver {
   std::map<int, std::string> lastText_;
   RunReport report_;
   bool observed_ = false;
+  bool closing_ = false;
+  DialogSeen lastRead_;
   bool questionShot_ = false;
   DWORD pid_ = 0;
 };

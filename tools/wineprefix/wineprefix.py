@@ -10,6 +10,9 @@ running. MACHINE is a machine folder (machine.ini, registry.reg, drives/X/...)
 written for Wine's layout (setup-sim init --layout wine): its Windows folder is
 C:\\windows, its files go into the prefix's drive_c as they are.
 
+Keys below HKLM\\HARDWARE are volatile in Windows and in Wine; they are made with
+regvolatile.exe from the folder that WINEPREFIX_HELPERS names (the Windows build).
+
 ROOTS lists what the setup reads or changes, one entry a line:
     key HKLM\\...       a registry key: on load the prefix's key is deleted and the
                         machine's imported in its place; on export it is written back
@@ -26,7 +29,8 @@ export: OUT receives machine.ini ([Windows] of MACHINE, the file attributes),
 registry.reg (the keys of ROOTS, as REGEDIT4) and drives/C with every file of the
 machine that is still there and every file that is new or changed since load,
 anywhere on drive_c. Files of Wine's own that were removed are listed in
-OUT/removed-by-run.txt.
+OUT/removed-by-run.txt, the files and new folders that the run made or changed in
+OUT/changed-by-run.txt.
 """
 
 import json
@@ -353,11 +357,22 @@ def load(machine, roots_file):
 
     # The keys of ROOTS are the machine's alone: Wine's own are deleted first.
     deletions = ["[-" + ROOT_NAMES[k.split("\\", 1)[0].upper()] + "\\" + k.split("\\", 1)[1] + "]" for k in keys]
-    body = format_reg(machine_keys(machine))
-    text = "REGEDIT4\r\n\r\n" + "\r\n\r\n".join(deletions) + "\r\n\r\n" + body.split("\r\n", 2)[2]
+    reg = os.path.join(work, "delete.reg")
+    with open(reg, "wb") as f:
+        f.write(("REGEDIT4\r\n\r\n" + "\r\n\r\n".join(deletions) + "\r\n").encode("latin-1"))
+    wine("regedit", "/S", unix_to_dos(reg))
+    # Below HKLM\HARDWARE every key is volatile: made so before the import fills it.
+    contents = machine_keys(machine)
+    volatile = [path for path, _ in contents if under(path, "HKLM\\HARDWARE")]
+    if volatile:
+        helper = os.path.join(os.environ.get("WINEPREFIX_HELPERS", ""), "regvolatile.exe")
+        if not os.path.isfile(helper):
+            fail("the machine has keys below HKLM\\HARDWARE: set WINEPREFIX_HELPERS to the folder "
+                 "with regvolatile.exe (the Windows build)")
+        wine(helper, *volatile)
     reg = os.path.join(work, "import.reg")
     with open(reg, "wb") as f:
-        f.write(text.encode("latin-1"))
+        f.write(format_reg(contents).encode("latin-1"))
     wine("regedit", "/S", unix_to_dos(reg))
 
     # The files of drive C, merged into Wine's; an existing file is replaced, not
@@ -464,9 +479,12 @@ def export(machine, roots_file, out):
     initial = {p.lower() for p in machine_files(machine)}
     after = snapshot(drive_c)
     attributes = []
+    touched = []
     for rel, signature in sorted(after.items()):
         windows_path = "C:\\" + rel.replace(os.sep, "\\")
         changed = before.get(rel) != signature
+        if changed and not (signature[4] and rel in before):
+            touched.append(windows_path)  # a folder counts when it is new
         if windows_path.lower() not in initial and not changed:
             continue
         host = os.path.join(drive_c, rel)
@@ -485,6 +503,8 @@ def export(machine, roots_file, out):
                      if rel not in after and ("C:\\" + rel.replace(os.sep, "\\")).lower() not in initial)
     with open(os.path.join(out, "removed-by-run.txt"), "w") as f:
         f.write("".join(p + "\n" for p in removed))
+    with open(os.path.join(out, "changed-by-run.txt"), "w") as f:
+        f.write("".join(p + "\n" for p in touched))
 
     w = windows_section(machine)
     lines = ["[Windows]"] + ["%s=%s" % (k, w[k]) for k in
