@@ -16,7 +16,8 @@
 #   ANSWER     ok or cancel: the answer to the question about an earlier installation
 #   THEN       reboot-now, reboot-later, exit or default: the button after the run
 # Environment: WINE_TEMPLATE, the booted prefix to copy (made when missing;
-# default build/wine-template); E2E_SHOTS, a folder for uidriver's screenshots.
+# default build/wine-template); E2E_SHOTS, a folder for uidriver's screenshots;
+# WINE_SCREEN, the size of the Xvfb screen (default 1024x768x24).
 # Exit status: 0 the run went through, 1 it failed, 77 Wine could not be installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -61,6 +62,10 @@ loader=(env WINEPREFIX_HELPERS="$bin" python3 "$root/tools/wineprefix/wineprefix
 roots="$root/tests/e2e/roots.txt"
 "${loader[@]}" load "$out/machine" "$roots"
 
+# Xvfb has no window manager: for pictures, Wine draws the caption and frame itself.
+if [ -n "${E2E_SHOTS-}" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+fi
 # The relay trace of the one call that a restart is.
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d user32.ExitWindowsEx /f >/dev/null 2>&1
 cp "$bin/uidriver.exe" "$work/"

@@ -35,7 +35,7 @@ wine_env_vars() {
 wine_display_start() {
   local work=$1
   # A display of its own: Xvfb picks a free number and writes it to fd 3.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" \
+  Xvfb -displayfd 3 -screen 0 "${WINE_SCREEN:-1024x768x24}" -nolisten tcp 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
   WINE_ENV_XVFB=$!
   local i
