@@ -334,13 +334,18 @@ def read_attributes(host):
 
 
 def snapshot(drive_c):
+    """What each entry of drive_c is, enough to tell whether a run wrote it: size,
+    time written and inode; the inode change time too for the prefix's own files.
+    Files shared with the template (hard links) change that time whenever another
+    prefix of the same template is made or removed, and no run writes them."""
     state = {}
     for top, dirs, files in os.walk(drive_c):
         for name in dirs + files:
             host = os.path.join(top, name)
             st = os.lstat(host)
-            state[os.path.relpath(host, drive_c)] = [st.st_size, st.st_mtime_ns, st.st_ctime_ns, st.st_ino,
-                                                   os.path.isdir(host)]
+            own = st.st_nlink == 1 or os.path.isdir(host)
+            state[os.path.relpath(host, drive_c)] = [st.st_size, st.st_mtime_ns, st.st_ctime_ns if own else 0,
+                                                   st.st_ino, os.path.isdir(host)]
     return state
 
 
