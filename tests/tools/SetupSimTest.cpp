@@ -130,6 +130,29 @@ TEST_F(SetupSimTest, TheDefaultMachineRunsAndIsRemoved) {
   EXPECT_NE(run.out.find("UsbZorp Installer"), std::string::npos);
 }
 
+// Machines for Wine's layout: its Windows folder whatever the version, the
+// Desktop it is given, and the traces of an earlier installation there too.
+TEST_F(SetupSimTest, WineLayoutUsesWinesFolders) {
+  for (const char* os : {"98", "xp"}) {
+    SCOPED_TRACE(os);
+    std::string m = Machine(std::string("wine-") + os);
+    Result init = SetupSim("init " + m + " --os " + os +
+                           " --layout wine --desktop 'C:\\users\\tester\\Desktop' --earlier-installation");
+    ASSERT_EQ(init.exitCode, 0) << init.out;
+    std::ifstream ini(dir_ / (std::string("wine-") + os) / "machine.ini");
+    std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("WindowsFolder=C:\\windows\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("SystemFolder=C:\\windows\\system32\r\n"), std::string::npos) << text;
+    fs::path desktop = dir_ / (std::string("wine-") + os) / "drives" / "C" / "users" / "tester" / "Desktop";
+    EXPECT_TRUE(fs::exists(desktop / "SERIALMP.LNK"));
+    EXPECT_FALSE(fs::exists(dir_ / (std::string("wine-") + os) / "drives" / "C" / "Documents and Settings"));
+    Result run = SetupSim("run " + m + " --json");
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_NE(run.out.find("C:\\\\users\\\\tester\\\\Desktop\\\\SERIALMP.LNK"), std::string::npos);
+  }
+  EXPECT_EQ(SetupSim("init " + Machine("bad-layout") + " --layout linux").exitCode, 2);
+}
+
 TEST_F(SetupSimTest, BadMachineFoldersAreErrorsThatTouchNothing) {
   std::string m = Machine("bad");
   ASSERT_EQ(SetupSim("init " + m + " --os xp").exitCode, 0);
