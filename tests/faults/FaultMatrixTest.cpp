@@ -82,6 +82,8 @@ const Scenario kScenarios[] = {
     {"CancelXp", "xp", true, plat::kIdCancel, setupsim::Then::kDefault},
 };
 
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
 struct Totals {
   std::size_t callsRecorded = 0, distinctCalls = 0, faultsInjected = 0, runs = 0, quietRuns = 0,
               passed = 0, wider = 0;
