@@ -85,12 +85,13 @@ status=0
 wine "$work/uidriver.exe" --timeout 60000 --transcript "$(winepath -w "$out/driver.txt")" \
   --json "$(winepath -w "$out/wine.json")" --relay-log "$(winepath -w "$out/relay.log")" \
   "${shots[@]}" play "$answer" "$then" >"$work/uidriver.log" 2>&1 || status=$?
-wait "$setup" 2>/dev/null || true
 if [ "$status" -ne 0 ] || [ ! -s "$out/wine.json" ]; then
+  # The program may still be up: the prefix's end (cleanup) ends it.
   echo "e2e: uidriver failed ($status)" >&2
   cat "$work/uidriver.log" >&2
   exit 1
 fi
+wait "$setup" 2>/dev/null || true
 
 "${loader[@]}" export "$out/machine" "$roots" "$out/after"
 end=$(date +%s.%N)
