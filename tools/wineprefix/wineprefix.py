@@ -358,6 +358,11 @@ def load(machine, roots_file):
     keys, folders = read_roots(roots_file, machine)
     work = tempfile.mkdtemp(prefix="load-", dir=pfx)
 
+    # Injected faults are the simulation's alone; a run under Wine could not
+    # match them. Key access marks ([Acl]) are not carried over: Wine grants
+    # the access they deny.
+    if read_ini(os.path.join(machine, "machine.ini")).get("Faults"):
+        fail("%s has [Faults], which a Wine prefix cannot hold" % machine)
     wine("reg", "add", "HKCU\\Software\\Wine", "/v", "Version", "/d", wine_version(machine), "/f")
 
     # The keys of ROOTS are the machine's alone: Wine's own are deleted first.
