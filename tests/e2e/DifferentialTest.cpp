@@ -319,6 +319,23 @@ TEST_P(Differential, SimulationAndWineAgree) {
     EXPECT_EQ(wine["stateAtSessionEnd"].text, "Restarting");
   }
   EXPECT_FALSE(wine["terminated"].boolean) << "Setup.exe did not end by itself";
+  // What the screen showed agrees with the status texts the program set (its
+  // relay log): each state's text, in order.
+  const std::map<std::string, int> statusOf = {
+      {"Ready", 1},     {"Installing", 7},      {"Restart offered", 3}, {"Restarting", 3},
+      {"Completed", 6}, {"Update declined", 4}, {"Failed", 5}};
+  std::size_t at = 0;
+  const auto& set = wine["statusSet"].items;
+  for (const e2e::JsonValue& state : (*wineReport)["dialog"]["states"].items) {
+    auto id = statusOf.find(state.text);
+    ASSERT_NE(id, statusOf.end()) << state.text;
+    while (at < set.size() && static_cast<int>(set[at].number) != id->second) ++at;
+    EXPECT_LT(at, set.size()) << state.text << " was seen, but its text was not set then: "
+                              << wine["statusSet"].Show();
+  }
+  if (!wine["statesFromRelay"].items.empty())
+    std::cout << "[ wine     ] " << s.name << ": too short for the screen, from the relay log: "
+              << wine["statesFromRelay"].Show() << "\n";
   EXPECT_EQ(wine["exitCode"].Show(), "0");
 }
 

@@ -67,7 +67,7 @@ if [ -n "${E2E_SHOTS-}" ]; then
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 fi
 # The relay trace of the one call that a restart is.
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d user32.ExitWindowsEx /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d "user32.ExitWindowsEx;user32.SetDlgItemTextA" /f >/dev/null 2>&1
 cp "$bin/uidriver.exe" "$work/"
 
 # The program runs from the medium, E:\ its current folder.

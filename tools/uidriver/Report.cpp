@@ -125,7 +125,13 @@ std::string Json(const RunReport& r) {
   out += std::string("  \"wine\": {\"sessionEndQueried\": ") + Bool(r.sessionEndQueried) +
          ", \"stateAtSessionEnd\": " + JsonString(r.stateAtSessionEnd) +
          ", \"exitCode\": " + std::to_string(r.exitCode) +
-         ", \"terminated\": " + Bool(r.terminated) + "}\n";
+         ", \"terminated\": " + Bool(r.terminated) + ", \"statusSet\": [";
+  for (std::size_t i = 0; i < r.statusSet.size(); ++i)
+    out += (i ? ", " : "") + std::to_string(r.statusSet[i]);
+  out += "], \"statesFromRelay\": [";
+  for (std::size_t i = 0; i < r.statesFromRelay.size(); ++i)
+    out += (i ? ", " : "") + JsonString(r.statesFromRelay[i]);
+  out += "]}\n";
   out += "}\n";
   return out;
 }

@@ -43,6 +43,10 @@ struct RunReport {
   bool sessionEndQueried = false;
   std::string stateAtSessionEnd;
   long exitCode = -1;
+  // The status texts the program set (string ids, 0 for another text), from the
+  // relay log, and the states taken from there because the screen missed them.
+  std::vector<int> statusSet;
+  std::vector<std::string> statesFromRelay;
   bool terminated = false;  // the program did not end by itself and was ended
 };
 

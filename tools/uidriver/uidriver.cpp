@@ -325,7 +325,7 @@ class Driver {
               (seen.install.focused ? "install"
                : seen.exit.focused  ? "exit"
                                     : "none") +
-              " state=" + Quote(name));
+              " state=" + Quote(name) + " ms=" + std::to_string(GetTickCount() - started_));
     if (name.empty()) return;
     // Once the button that ends the dialog is pressed, only a new state counts:
     // the focus leaves the buttons while the dialog is taken down.
@@ -438,6 +438,9 @@ class Driver {
   }
 
   bool PlayRun(const std::string& answer, const std::string& then, HANDLE process) {
+    // The driver reads without pause from here on; ahead of the program, where
+    // the system honours priorities, so that it is not kept waiting by it.
+    SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     if (!Press(1)) return false;
     // Until the run has ended: every state change, every box. The dialog is read
     // without pause (Wine sends no WinEvent when a text changes), so that a state
@@ -463,6 +466,7 @@ class Driver {
           return GetTickCount() - lastChange >= 300;
         },
         options_.timeout, 10);
+    SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS);
     std::string final = report_.states.back();
     Shot(ShotName(final));
     bool restart = final == "Restart offered";
@@ -489,7 +493,34 @@ class Driver {
     return true;
   }
 
-  // "Call user32.ExitWindowsEx(00000003,ffffffff)" in the relay log.
+  // Wine's relay log of the program's calls (debugstr quoting) back to the text.
+  static std::string RelayText(const char* quoted) {
+    std::string text;
+    for (const char* c = quoted; *c != '\0' && *c != '"'; ++c) {
+      if (*c != '\\' || c[1] == '\0') {
+        text += *c;
+        continue;
+      }
+      ++c;
+      if (*c == 'n')
+        text += '\n';
+      else if (*c == 'r')
+        text += '\r';
+      else if (*c == 't')
+        text += '\t';
+      else if (*c == 'x' && c[1] != '\0' && c[2] != '\0') {
+        text += static_cast<char>(std::strtol(std::string(c + 1, 2).c_str(), nullptr, 16));
+        c += 2;
+      } else {
+        text += *c;
+      }
+    }
+    return text;
+  }
+
+  // The relay log has the restart's call, "Call user32.ExitWindowsEx(00000003,
+  // ffffffff)", and every text the program gave the status control,
+  // "Call user32.SetDlgItemTextA(hwnd,000003e8,ptr "text")".
   void ReadRelayLog() {
     if (options_.relayLog.empty()) {
       report_.restartRequested = report_.sessionEndQueried;
@@ -500,17 +531,40 @@ class Driver {
       out_.Line("error " + Quote("cannot read the relay log " + options_.relayLog));
       return;
     }
-    char line[1024];
-    const char* call = "Call user32.ExitWindowsEx(";
+    char line[4096];
+    const char* restart = "Call user32.ExitWindowsEx(";
+    const char* text = "Call user32.SetDlgItemTextA(";
     while (std::fgets(line, sizeof line, file) != nullptr) {
-      const char* found = std::strstr(line, call);
-      if (found == nullptr) continue;
-      report_.restartRequested = true;
-      report_.restartFlags = std::strtol(found + std::strlen(call), nullptr, 16);
-      out_.Line("restart flags=" + std::to_string(report_.restartFlags));
-      break;
+      if (const char* found = std::strstr(line, restart); found != nullptr) {
+        if (report_.restartRequested) continue;
+        report_.restartRequested = true;
+        report_.restartFlags = std::strtol(found + std::strlen(restart), nullptr, 16);
+        out_.Line("restart flags=" + std::to_string(report_.restartFlags));
+      } else if (const char* found = std::strstr(line, text); found != nullptr) {
+        const char* id = std::strchr(found, ',');
+        const char* quote = std::strstr(found, " \"");
+        if (id == nullptr || quote == nullptr || std::strtol(id + 1, nullptr, 16) != 1000) continue;
+        report_.statusSet.push_back(StatusIdOf(RelayText(quote + 2)));
+      }
     }
     std::fclose(file);
+    FillInShortInstalling();
+  }
+
+  // The Installing of a run that fails at once lasts a few milliseconds, and
+  // Wine sends no WinEvent when a text changes: when the screen reading missed
+  // it, the program's own record (the relay log) shows it was there.
+  void FillInShortInstalling() {
+    std::vector<std::string>& states = report_.states;
+    bool set = false;
+    for (std::size_t i = 1; i < report_.statusSet.size(); ++i)
+      set = set || (report_.statusSet[i - 1] == 1 && report_.statusSet[i] == 7);
+    bool seen = false;
+    for (const std::string& state : states) seen = seen || state == "Installing";
+    if (!set || seen || states.empty() || states.front() != "Ready" || states.size() < 2) return;
+    states.insert(states.begin() + 1, "Installing");
+    report_.statesFromRelay.push_back("Installing");
+    out_.Line("state name=\"Installing\" from=relay-log");
   }
 
   const Options& options_;
@@ -521,6 +575,7 @@ class Driver {
   RunReport report_;
   bool observed_ = false;
   bool closing_ = false;
+  DWORD started_ = GetTickCount();  // for the times in the event log
   DialogSeen lastRead_;
   bool questionShot_ = false;
   DWORD pid_ = 0;
