@@ -80,20 +80,20 @@ std::string IconName(HWND box) {
     }
   }
   if (icon == nullptr || !IsWindowVisible(icon)) return "none";
-  // Where the system shares its icons between processes (Windows), the handle
-  // the box shows is the one LoadIcon gives here.
-  DWORD_PTR shown = 0;
-  if (SendMessageTimeoutA(icon, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &shown)) {
-    if (shown == 0) return "none";
-    for (const KnownIcon& known : kKnownIcons) {
-      if (reinterpret_cast<DWORD_PTR>(LoadIconA(nullptr, known.id)) == shown) return known.name;
-    }
-  }
-  // Elsewhere (Wine) compare what the screen shows with each system icon.
-  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // What the screen shows is compared with each system icon: asking the control
+  // for its icon would be a message sent into the program's modal loop, and
+  // under Wine an icon handle means nothing in another process anyway. The box
+  // is repainted first (invalidated only: its own loop paints it).
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   Sleep(200);
   RECT place = {};
   GetWindowRect(icon, &place);
+  // A box without an icon may keep an empty icon control (Wine does); its text
+  // then starts where an icon would be, not right of it.
+  RECT text = {};
+  HWND textControl = GetDlgItem(box, kBoxTextId);
+  if (textControl != nullptr && GetWindowRect(textControl, &text) && text.left < place.right)
+    return "none";
   int width = GetSystemMetrics(SM_CXICON), height = GetSystemMetrics(SM_CYICON);
   HDC screen = GetDC(nullptr);
   std::vector<DWORD> seen = Capture(screen, place.left, place.top, width, height);

@@ -1,6 +1,6 @@
 // What the driver reads of other programs' windows. Nothing here sends a message
 // that could wait on a busy program: texts and states are read from the window
-// manager, and the one query that must ask the window (a box's icon) has a timeout.
+// manager, a box's icon from the screen.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN

@@ -344,8 +344,9 @@ class Driver {
   // The screen around the dialog (and a box over it) as FOLDER\name.bmp.
   void Shot(const std::string& name, HWND box = nullptr) {
     if (options_.shots.empty() || dialog_ == nullptr) return;
-    RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Sleep(300);  // let the program repaint
+    // Invalidated only: the program's own loop repaints, nothing waits on it.
+    RedrawWindow(dialog_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    Sleep(300);
     RECT area = {};
     GetWindowRect(dialog_, &area);
     if (box != nullptr) {
