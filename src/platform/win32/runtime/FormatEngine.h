@@ -38,39 +38,39 @@ class Output {
   std::size_t length_ = 0;
 };
 
-struct Spec {
+struct Conversion {
   bool left = false, plus = false, space = false, alternate = false, zero = false;
   int width = 0;
   int precision = -1;
 };
 
-inline void PutPadded(Output& out, const Spec& spec, const char* prefix, const char* digits,
+inline void PutPadded(Output& out, const Conversion& conv, const char* prefix, const char* digits,
                       int digitCount) {
   int prefixLength = 0;
   while (prefix[prefixLength] != '\0') ++prefixLength;
-  int zeros = spec.precision > digitCount ? spec.precision - digitCount : 0;
+  int zeros = conv.precision > digitCount ? conv.precision - digitCount : 0;
   int body = prefixLength + zeros + digitCount;
-  int pad = spec.width > body ? spec.width - body : 0;
+  int pad = conv.width > body ? conv.width - body : 0;
   // The zero flag pads with zeros after the sign, unless a precision is given.
-  if (spec.zero && !spec.left && spec.precision < 0) {
+  if (conv.zero && !conv.left && conv.precision < 0) {
     zeros += pad;
     pad = 0;
   }
-  if (!spec.left) out.Repeat(' ', pad);
+  if (!conv.left) out.Repeat(' ', pad);
   for (int i = 0; i < prefixLength; ++i) out.Put(prefix[i]);
   out.Repeat('0', zeros);
   for (int i = 0; i < digitCount; ++i) out.Put(digits[i]);
-  if (spec.left) out.Repeat(' ', pad);
+  if (conv.left) out.Repeat(' ', pad);
 }
 
-inline void PutInteger(Output& out, Spec spec, std::uintmax_t magnitude, bool negative,
+inline void PutInteger(Output& out, Conversion conv, std::uintmax_t magnitude, bool negative,
                        unsigned base, bool upper, bool isSigned, bool pointer = false) {
   char digits[32];
   int count = 0;
   const char* symbols = upper ? "0123456789ABCDEF" : "0123456789abcdef";
   for (std::uintmax_t v = magnitude; v != 0; v /= base) digits[count++] = symbols[v % base];
   // A zero with precision 0 prints no digit; octal's alternate form keeps one.
-  if (magnitude == 0 && (spec.precision != 0 || (base == 8 && spec.alternate)))
+  if (magnitude == 0 && (conv.precision != 0 || (base == 8 && conv.alternate)))
     digits[count++] = '0';
   for (int i = 0; i < count / 2; ++i) {
     char t = digits[i];
@@ -79,13 +79,13 @@ inline void PutInteger(Output& out, Spec spec, std::uintmax_t magnitude, bool ne
   }
   const char* prefix = "";
   if (isSigned) {
-    prefix = negative ? "-" : spec.plus ? "+" : spec.space ? " " : "";
-  } else if (spec.alternate && base == 16 && (magnitude != 0 || pointer)) {
+    prefix = negative ? "-" : conv.plus ? "+" : conv.space ? " " : "";
+  } else if (conv.alternate && base == 16 && (magnitude != 0 || pointer)) {
     prefix = upper ? "0X" : "0x";
-  } else if (spec.alternate && base == 8 && digits[0] != '0') {
+  } else if (conv.alternate && base == 8 && digits[0] != '0') {
     prefix = "0";
   }
-  PutPadded(out, spec, prefix, digits, count);
+  PutPadded(out, conv, prefix, digits, count);
 }
 
 }  // namespace detail
@@ -98,42 +98,42 @@ inline int FormatV(char* buffer, std::size_t size, const char* format, std::va_l
       continue;
     }
     const char* start = p++;
-    detail::Spec spec;
+    detail::Conversion conv;
     for (;; ++p) {
       if (*p == '-')
-        spec.left = true;
+        conv.left = true;
       else if (*p == '+')
-        spec.plus = true;
+        conv.plus = true;
       else if (*p == ' ')
-        spec.space = true;
+        conv.space = true;
       else if (*p == '#')
-        spec.alternate = true;
+        conv.alternate = true;
       else if (*p == '0')
-        spec.zero = true;
+        conv.zero = true;
       else
         break;
     }
     if (*p == '*') {
-      spec.width = va_arg(args, int);
-      if (spec.width < 0) {
-        spec.left = true;
-        spec.width = spec.width == -2147483647 - 1 ? 0 : -spec.width;
+      conv.width = va_arg(args, int);
+      if (conv.width < 0) {
+        conv.left = true;
+        conv.width = conv.width == -2147483647 - 1 ? 0 : -conv.width;
       }
       ++p;
     } else {
-      while (*p >= '0' && *p <= '9' && spec.width < 100000)
-        spec.width = spec.width * 10 + (*p++ - '0');
+      while (*p >= '0' && *p <= '9' && conv.width < 100000)
+        conv.width = conv.width * 10 + (*p++ - '0');
     }
     if (*p == '.') {
       ++p;
-      spec.precision = 0;
+      conv.precision = 0;
       if (*p == '*') {
-        spec.precision = va_arg(args, int);
-        if (spec.precision < 0) spec.precision = -1;
+        conv.precision = va_arg(args, int);
+        if (conv.precision < 0) conv.precision = -1;
         ++p;
       } else {
-        while (*p >= '0' && *p <= '9' && spec.precision < 100000)
-          spec.precision = spec.precision * 10 + (*p++ - '0');
+        while (*p >= '0' && *p <= '9' && conv.precision < 100000)
+          conv.precision = conv.precision * 10 + (*p++ - '0');
       }
     }
     enum class Size { kInt, kChar, kShort, kLong, kLongLong, kMax, kSize, kPtrdiff, kLongDouble };
@@ -195,7 +195,7 @@ inline int FormatV(char* buffer, std::size_t size, const char* format, std::va_l
         }
         std::uintmax_t magnitude =
             value < 0 ? 0 - static_cast<std::uintmax_t>(value) : static_cast<std::uintmax_t>(value);
-        detail::PutInteger(out, spec, magnitude, value < 0, 10, false, true);
+        detail::PutInteger(out, conv, magnitude, value < 0, 10, false, true);
         break;
       }
       case 'u':
@@ -230,29 +230,29 @@ inline int FormatV(char* buffer, std::size_t size, const char* format, std::va_l
             break;
         }
         unsigned base = conversion == 'o' ? 8 : conversion == 'u' ? 10 : 16;
-        detail::PutInteger(out, spec, value, false, base, conversion == 'X', false);
+        detail::PutInteger(out, conv, value, false, base, conversion == 'X', false);
         break;
       }
       case 'p': {
         auto value = reinterpret_cast<std::uintptr_t>(va_arg(args, void*));
-        spec.alternate = true;
-        detail::PutInteger(out, spec, value, false, 16, false, false, true);
+        conv.alternate = true;
+        detail::PutInteger(out, conv, value, false, 16, false, false, true);
         break;
       }
       case 'c': {
         char c = static_cast<char>(va_arg(args, int));
-        spec.precision = -1;
-        detail::PutPadded(out, spec, "", &c, 1);
+        conv.precision = -1;
+        detail::PutPadded(out, conv, "", &c, 1);
         break;
       }
       case 's': {
         const char* text = va_arg(args, const char*);
         if (text == nullptr) text = "(null)";
         int count = 0;
-        while (text[count] != '\0' && (spec.precision < 0 || count < spec.precision)) ++count;
-        spec.precision = -1;
-        spec.zero = false;
-        detail::PutPadded(out, spec, "", text, count);
+        while (text[count] != '\0' && (conv.precision < 0 || count < conv.precision)) ++count;
+        conv.precision = -1;
+        conv.zero = false;
+        detail::PutPadded(out, conv, "", text, count);
         break;
       }
       case '%':
