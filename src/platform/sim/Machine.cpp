@@ -364,6 +364,7 @@ void Machine::WriteFile(std::string_view path, std::string_view contents, plat::
   std::error_code ec;
   fs::create_directories(host->parent_path(), ec);
   WriteWhole(*host, contents);
+  state_->folderNames.clear();
   state_->SetAttributesOf(*normalized, attributes, false);
   state_->attributesAtLoad = state_->attributes;
 }
@@ -375,6 +376,7 @@ void Machine::MakeFolder(std::string_view path) {
   if (!host) return;
   std::error_code ec;
   fs::create_directories(*host, ec);
+  state_->folderNames.clear();
 }
 
 bool Machine::FileExists(std::string_view path) const {

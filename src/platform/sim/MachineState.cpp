@@ -361,17 +361,37 @@ bool IsInside(const fs::path& path, const fs::path& root) {
 
 namespace {
 // Resolves one component below host: the exact spelling, else a name equal
-// without regard to case. Fills st when it exists.
-bool ResolveComponent(fs::path* host, std::string_view part, struct stat* st) {
+// without regard to case (looked up in the folder's names, read once while
+// the folder stays unchanged). Fills st when it exists.
+bool ResolveComponent(std::unordered_map<std::string, Machine::State::FolderNames>* cache, fs::path* host,
+                      std::string_view part, struct stat* st) {
   fs::path exact = *host / std::string(part);
   if (::lstat(exact.c_str(), st) == 0) {
     *host = std::move(exact);
     return true;
   }
-  std::error_code ec;
-  for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
-    if (EqualNoCase(it->path().filename().string(), part) && ::lstat(it->path().c_str(), st) == 0) {
-      *host = it->path();
+  struct stat folder;
+  if (::stat(host->c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
+    *host = std::move(exact);
+    return false;
+  }
+  Machine::State::FolderNames& entry = (*cache)[host->string()];
+  if (entry.names.empty() || entry.seconds != folder.st_mtim.tv_sec ||
+      entry.nanoseconds != folder.st_mtim.tv_nsec) {
+    entry.names.clear();
+    entry.seconds = folder.st_mtim.tv_sec;
+    entry.nanoseconds = folder.st_mtim.tv_nsec;
+    std::error_code ec;
+    for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
+      std::string name = it->path().filename().string();
+      entry.names.emplace(UpperAscii(name), name);
+    }
+  }
+  auto found = entry.names.find(UpperAscii(part));
+  if (found != entry.names.end()) {
+    fs::path match = *host / found->second;
+    if (::lstat(match.c_str(), st) == 0) {
+      *host = std::move(match);
       return true;
     }
   }
@@ -417,7 +437,7 @@ std::optional<fs::path> Machine::State::ToHost(std::string_view normalizedPath) 
       }
     }
     struct stat st;
-    exists = ResolveComponent(&host, parts[i], &st);
+    exists = ResolveComponent(&folderNames, &host, parts[i], &st);
     if (!exists) continue;
     if (S_ISLNK(st.st_mode)) {
       linked = true;
@@ -508,6 +528,8 @@ std::uint64_t HashFile(const fs::path& host, std::uint64_t* size) {
 }  // namespace
 
 void Machine::State::Touch(std::string_view normalizedPath) {
+  // Whatever is about to change in a folder, its names must be read again.
+  if (auto host = ToHost(normalizedPath)) folderNames.erase(host->parent_path().string());
   std::string key = UpperAscii(normalizedPath);
   if (touched.count(key) != 0) return;
   PriorFileState prior;

@@ -197,6 +197,15 @@ struct Machine::State {
   // folders reached without a link. Cleared whenever a folder is removed.
   mutable std::unordered_map<std::string, std::filesystem::path> folderCache;
   mutable std::filesystem::path canonicalFolder;  // the machine folder, links resolved
+  // The names in a host folder by folded spelling, for lookups that miss the
+  // exact spelling; kept with the folder's modification time when read, and
+  // dropped when the machine changes something in that folder.
+  struct FolderNames {
+    std::int64_t seconds = 0;
+    long nanoseconds = 0;
+    std::unordered_map<std::string, std::string> names;
+  };
+  mutable std::unordered_map<std::string, FolderNames> folderNames;
   // Counts removals of files and folders, so that enumerations know when to
   // look again whether an entry still exists.
   std::uint64_t removals = 0;
