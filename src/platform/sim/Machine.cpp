@@ -460,19 +460,7 @@ std::vector<Change> Machine::Changes() const {
         now.folder = fs::is_directory(*host, ec);
         now.attributes = s.AttributesOf(path, *host);
         if (!now.folder) {
-          std::ifstream in(*host, std::ios::binary);
-          std::uint64_t hash = 1469598103934665603ull, size = 0;
-          char buffer[65536];
-          while (in) {
-            in.read(buffer, sizeof buffer);
-            for (std::streamsize i = 0; i < in.gcount(); ++i) {
-              hash ^= static_cast<unsigned char>(buffer[i]);
-              hash *= 1099511628211ull;
-            }
-            size += static_cast<std::uint64_t>(in.gcount());
-          }
-          now.hash = hash;
-          now.size = size;
+          now.hash = HashFile(*host, &now.size);
         }
       }
     }

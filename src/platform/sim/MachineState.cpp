@@ -508,7 +508,6 @@ void Machine::State::ForgetAttributes(std::string_view normalizedPath) {
   }
 }
 
-namespace {
 std::uint64_t HashFile(const fs::path& host, std::uint64_t* size) {
   std::ifstream in(host, std::ios::binary);
   std::uint64_t hash = 1469598103934665603ull;
@@ -525,7 +524,6 @@ std::uint64_t HashFile(const fs::path& host, std::uint64_t* size) {
   }
   return hash;
 }
-}  // namespace
 
 void Machine::State::Touch(std::string_view normalizedPath) {
   // Whatever is about to change in a folder, its names must be read again.

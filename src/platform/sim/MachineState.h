@@ -115,6 +115,9 @@ struct PriorFileState {
   plat::DWORD attributes = 0;
 };
 
+// FNV-1a of a host file's bytes, and its size.
+std::uint64_t HashFile(const std::filesystem::path& host, std::uint64_t* size);
+
 // ---- Faults ----
 
 struct FaultRule {
