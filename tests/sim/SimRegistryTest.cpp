@@ -1,5 +1,7 @@
 // The simulated registry against the Windows behaviour the program relies on.
 #include <cstring>
+#include <map>
+#include <random>
 
 #include "SimTestSupport.h"
 #include "platform/ScopedKey.h"
@@ -136,6 +138,73 @@ TEST_F(SimRegistryTest, HandlesOfDeletedKeysFail) {
   ASSERT_EQ(Os().registry.RegDeleteKeyA(parent.Get(), "Gone"), 0);
   char name[260];
   EXPECT_EQ(Os().registry.RegEnumKeyA(child.Get(), 0, name, sizeof name), 1018);
+}
+
+// Keys come and go in every spelling; lookups must keep finding exactly the
+// live ones, through the index's growth and its erased slots.
+TEST_F(SimRegistryTest, LookupsFollowManyCreationsAndDeletions) {
+  sim::RegistryTree tree;
+  std::map<std::string, std::string> live;  // upper-cased name -> spelling
+  std::mt19937 random(7);
+  const char* spellings[] = {"dev%d", "DEV%d", "Dev%d"};
+  for (int step = 0; step < 6000; ++step) {
+    char name[32];
+    std::snprintf(name, sizeof name, spellings[random() % 3], static_cast<int>(random() % 700));
+    std::string upper = sim::UpperAscii(name);
+    if (random() % 3 == 0) {
+      EXPECT_EQ(tree.Remove(std::string("HKLM\\C\\") + name), live.erase(upper) == 1) << name;
+    } else {
+      ASSERT_NE(tree.Create(std::string("HKLM\\C\\") + name), nullptr);
+      live.emplace(upper, name);
+    }
+  }
+  ASSERT_FALSE(live.empty());
+  for (int i = 0; i < 700; ++i) {
+    std::string name = "dEv" + std::to_string(i);
+    auto it = live.find(sim::UpperAscii(name));
+    const sim::RegNode* node = tree.Find("HKLM\\C\\" + name);
+    ASSERT_EQ(node != nullptr, it != live.end()) << name;
+    if (node != nullptr) {
+      EXPECT_EQ(node->name, it->second);
+    }
+  }
+  EXPECT_EQ(tree.Find("HKLM\\C")->subkeys.size(), live.size());
+}
+
+// Opening the name RegEnumKey just gave is the common case and has a short
+// way; after a deletion the same index names another key.
+TEST_F(SimRegistryTest, OpeningWhatWasJustEnumeratedAfterADeletion) {
+  sim::Machine& m = Make();
+  for (const char* name : {"0000", "0001", "0002"}) m.CreateKey(std::string("HKLM\\T\\") + name);
+  plat::ScopedKey parent(Os().registry);
+  ASSERT_EQ(parent.Open(plat::kHkeyLocalMachine, "T", plat::kKeyAllAccess), 0);
+  char name[260];
+  ASSERT_EQ(Os().registry.RegEnumKeyA(parent.Get(), 1, name, sizeof name), 0);
+  EXPECT_STREQ(name, "0001");
+  ASSERT_EQ(Os().registry.RegDeleteKeyA(parent.Get(), name), 0);
+  plat::ScopedKey key(Os().registry);
+  EXPECT_EQ(key.Open(parent.Get(), "0001", plat::kKeyRead), 2);
+  ASSERT_EQ(Os().registry.RegEnumKeyA(parent.Get(), 1, name, sizeof name), 0);
+  EXPECT_STREQ(name, "0002");
+  EXPECT_EQ(key.Open(parent.Get(), "0002", plat::kKeyRead), 0);
+  EXPECT_EQ(key.Open(parent.Get(), "0000", plat::kKeyRead), 0);
+  EXPECT_EQ(key.Open(parent.Get(), "0003", plat::kKeyRead), 2);
+}
+
+// Without the call log the calls are still counted and the rules still hit.
+TEST_F(SimRegistryTest, FaultsHitWithTheCallLogOff) {
+  sim::Machine& m = Make();
+  m.SetString("HKLM\\T", "v", "x");
+  m.AddFault("RegQueryValue", "HKLM\\T\\v", 1015);
+  m.Internal().recordCalls = false;
+  const std::uint64_t before = m.Internal().callCount;
+  plat::ScopedKey key(Os().registry);
+  ASSERT_EQ(key.Open(plat::kHkeyLocalMachine, "T", plat::kKeyRead), 0);
+  plat::DWORD size = 0;
+  EXPECT_EQ(Os().registry.RegQueryValueExA(key.Get(), "v", nullptr, nullptr, &size), 1015);
+  EXPECT_EQ(Os().registry.RegQueryValueExA(key.Get(), "w", nullptr, nullptr, &size), 2);
+  EXPECT_EQ(m.Internal().callCount - before, 3u);
+  EXPECT_TRUE(m.Calls().empty());
 }
 
 }  // namespace

@@ -57,6 +57,71 @@ bool WildcardMatch(std::string_view pattern, std::string_view text) {
   return p == pattern.size();
 }
 
+// ---- ChildIndex ----
+
+RegNode* ChildIndex::Erased() {
+  static RegNode marker;
+  return &marker;
+}
+
+std::size_t ChildIndex::Hash(std::string_view name) {
+  std::size_t hash = 1469598103934665603ull;
+  for (char c : name) hash = (hash ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211ull;
+  return hash;
+}
+
+RegNode* ChildIndex::Find(std::string_view name) const {
+  if (slots_.empty()) return nullptr;
+  const std::size_t hash = Hash(name), mask = slots_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Slot& slot = slots_[i];
+    if (slot.node == nullptr) return nullptr;
+    if (slot.hash == hash && slot.node != Erased() && EqualNoCase(slot.node->name, name))
+      return slot.node;
+  }
+}
+
+void ChildIndex::Insert(RegNode* child) {
+  if (2 * (used_ + 1) > slots_.size()) Grow();
+  const std::size_t hash = Hash(child->name), mask = slots_.size() - 1;
+  std::size_t i = hash & mask;
+  while (slots_[i].node != nullptr && slots_[i].node != Erased()) i = (i + 1) & mask;
+  if (slots_[i].node == nullptr) ++used_;
+  slots_[i] = Slot{hash, child};
+}
+
+void ChildIndex::Erase(const RegNode* child) {
+  if (slots_.empty()) return;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t i = Hash(child->name) & mask; slots_[i].node != nullptr; i = (i + 1) & mask) {
+    if (slots_[i].node == child) {
+      slots_[i].node = Erased();
+      return;
+    }
+  }
+}
+
+// Runs when half the slots are in use, erased ones included: rebuilds at four
+// times the live children and drops the erased slots, so that a table that
+// only churns keeps its size.
+void ChildIndex::Grow() {
+  std::size_t live = 0;
+  for (const Slot& slot : slots_) live += slot.node != nullptr && slot.node != Erased();
+  std::size_t size = 8;
+  while (size < 4 * (live + 1)) size *= 2;
+  std::vector<Slot> old(size);
+  old.swap(slots_);
+  used_ = 0;
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& slot : old) {
+    if (slot.node == nullptr || slot.node == Erased()) continue;
+    std::size_t i = slot.hash & mask;
+    while (slots_[i].node != nullptr) i = (i + 1) & mask;
+    slots_[i] = slot;
+    ++used_;
+  }
+}
+
 // ---- RegNode ----
 
 std::size_t RegNode::LowerBound(std::string_view childName) const {
@@ -68,8 +133,11 @@ std::size_t RegNode::LowerBound(std::string_view childName) const {
 }
 
 RegNode* RegNode::Child(std::string_view childName) const {
-  auto it = index.find(childName);
-  return it == index.end() ? nullptr : it->second;
+  if (lastEnumerated < subkeys.size()) {
+    RegNode* recent = subkeys[lastEnumerated].get();
+    if (EqualNoCase(recent->name, childName)) return recent;
+  }
+  return index.Find(childName);
 }
 
 RegNode* RegNode::AddChild(std::string_view childName) {
@@ -80,13 +148,13 @@ RegNode* RegNode::AddChild(std::string_view childName) {
   node->parent = this;
   RegNode* raw = node.get();
   subkeys.insert(subkeys.begin() + static_cast<std::ptrdiff_t>(i), std::move(node));
-  index.emplace(raw->name, raw);
+  index.Insert(raw);
   return raw;
 }
 
 void RegNode::AdoptChild(std::shared_ptr<RegNode> child) {
   child->parent = this;
-  index.emplace(child->name, child.get());
+  index.Insert(child.get());
   subkeys.push_back(std::move(child));
 }
 
@@ -104,7 +172,7 @@ void MarkDeleted(RegNode& node, const std::string& path) {
 void RegNode::RemoveChild(RegNode* child) {
   std::size_t i = LowerBound(child->name);
   if (i < subkeys.size() && subkeys[i].get() == child) {
-    index.erase(child->name);
+    index.Erase(child);
     MarkDeleted(*child, child->Path());
     subkeys.erase(subkeys.begin() + static_cast<std::ptrdiff_t>(i));
   }
@@ -140,7 +208,7 @@ bool RegNode::RemoveValue(std::string_view valueName) {
   return false;
 }
 
-std::string RegNode::Path() const {
+const std::string& RegNode::Path() const {
   if (deleted) return formerPath;
   if (parent == nullptr) return name;
   // A key's name and parent never change while it lives, so its path can be kept.
@@ -182,7 +250,7 @@ void Visit(const RegNode& node, const std::function<void(const RegNode&)>& visit
   for (const auto& child : node.subkeys) Visit(*child, visit);
 }
 
-// Splits "a\b/c" into its non-empty components.
+// Splits "a\\b\\c" into its non-empty components.
 std::vector<std::string_view> SplitKeyPath(std::string_view path) {
   std::vector<std::string_view> parts;
   std::size_t start = 0;
@@ -193,6 +261,19 @@ std::vector<std::string_view> SplitKeyPath(std::string_view path) {
     }
   }
   return parts;
+}
+
+// Calls step with each non-empty component of "a\\b\\c" until it returns null.
+template <typename Step>
+RegNode* ForEachKeyPart(RegNode* node, std::string_view path, Step step) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= path.size() && node != nullptr; ++i) {
+    if (i == path.size() || path[i] == '\\') {
+      if (i > start) node = step(node, path.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return node;
 }
 }  // namespace
 
@@ -222,16 +303,13 @@ RegNode* RegistryTree::Root(plat::HKey predefined) const {
 }
 
 RegNode* RegistryTree::Walk(RegNode* node, std::string_view sub) {
-  for (std::string_view part : SplitKeyPath(sub)) {
-    if (node == nullptr) return nullptr;
-    node = node->Child(part);
-  }
-  return node;
+  return ForEachKeyPart(node, sub,
+                        [](RegNode* at, std::string_view part) { return at->Child(part); });
 }
 
 RegNode* RegistryTree::CreateBelow(RegNode* node, std::string_view sub) {
-  for (std::string_view part : SplitKeyPath(sub)) node = node->AddChild(part);
-  return node;
+  return ForEachKeyPart(node, sub,
+                        [](RegNode* at, std::string_view part) { return at->AddChild(part); });
 }
 
 RegNode* RegistryTree::Find(std::string_view path) const {
@@ -291,6 +369,7 @@ const FaultRule* Machine::State::MatchFault(std::string_view operation,
 }
 
 bool Machine::State::Fault(std::string_view operation, std::string_view target, plat::DWORD* code) {
+  ++callCount;
   if (recordCalls) calls.push_back({std::string(operation), std::string(target)});
   const FaultRule* rule = MatchFault(operation, target);
   if (rule == nullptr) return false;
@@ -301,6 +380,7 @@ bool Machine::State::Fault(std::string_view operation, std::string_view target, 
 
 bool Machine::State::Fault2(std::string_view operation, std::string_view target1,
                             std::string_view target2, plat::DWORD* code) {
+  ++callCount;
   if (recordCalls)
     calls.push_back({std::string(operation), std::string(target1) + " -> " + std::string(target2)});
   const FaultRule* rule = MatchFault(operation, target1);
@@ -363,8 +443,8 @@ namespace {
 // Resolves one component below host: the exact spelling, else a name equal
 // without regard to case (looked up in the folder's names, read once while
 // the folder stays unchanged). Fills st when it exists.
-bool ResolveComponent(std::unordered_map<std::string, Machine::State::FolderNames>* cache, fs::path* host,
-                      std::string_view part, struct stat* st) {
+bool ResolveComponent(std::unordered_map<std::string, Machine::State::FolderNames>* cache,
+                      fs::path* host, std::string_view part, struct stat* st) {
   fs::path exact = *host / std::string(part);
   if (::lstat(exact.c_str(), st) == 0) {
     *host = std::move(exact);

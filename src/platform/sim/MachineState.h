@@ -34,16 +34,27 @@ bool WildcardMatch(std::string_view pattern, std::string_view text);
 
 // ---- Registry ----
 
-// Hashing and equality of names without regard to case, for the child index.
-struct FoldedHash {
-  std::size_t operator()(std::string_view text) const {
-    std::size_t hash = 1469598103934665603ull;
-    for (char c : text) hash = (hash ^ static_cast<unsigned char>(FoldCase(c))) * 1099511628211ull;
-    return hash;
-  }
-};
-struct FoldedEqual {
-  bool operator()(std::string_view a, std::string_view b) const { return EqualNoCase(a, b); }
+struct RegNode;
+
+// A key's children by name without regard to case: open addressing over slots
+// of (hash, child), so that a lookup reads one slot array and the child it
+// finds, and costs the same whatever the number of siblings.
+class ChildIndex {
+ public:
+  RegNode* Find(std::string_view name) const;
+  void Insert(RegNode* child);  // its name is not in the index yet
+  void Erase(const RegNode* child);
+
+ private:
+  struct Slot {
+    std::size_t hash = 0;
+    RegNode* node = nullptr;  // null: never used; Erased(): free again
+  };
+  static RegNode* Erased();
+  static std::size_t Hash(std::string_view name);
+  void Grow();
+  std::vector<Slot> slots_;  // a power of two in size, at most half in use
+  std::size_t used_ = 0;     // slots that are not empty, erased ones included
 };
 
 struct RegNode : std::enable_shared_from_this<RegNode> {
@@ -51,9 +62,10 @@ struct RegNode : std::enable_shared_from_this<RegNode> {
   RegNode* parent = nullptr;
   std::vector<std::pair<std::string, RegValue>> values;  // insertion order
   std::vector<std::shared_ptr<RegNode>> subkeys;         // sorted without regard to case
-  // The same children by name (views into their own names), so that a lookup
-  // costs the same whatever the number of siblings.
-  std::unordered_map<std::string_view, RegNode*, FoldedHash, FoldedEqual> index;
+  ChildIndex index;                                      // the same children by name
+  // The child RegEnumKey last named: callers that walk the subkeys open the
+  // name they were just given, and find it here without the index.
+  std::size_t lastEnumerated = 0;
   mutable std::string pathCache;
   bool deleted = false;
   std::string formerPath;  // a deleted key's path: it no longer has a parent
@@ -73,7 +85,7 @@ struct RegNode : std::enable_shared_from_this<RegNode> {
   void SetValue(std::string_view valueName, RegValue value);
   bool RemoveValue(std::string_view valueName);
   // "HKLM\a\b" for this node.
-  std::string Path() const;
+  const std::string& Path() const;
   // Whether a grant to CURRENT_USER on this key or (inherited) on a parent lets it
   // be opened for full access.
   bool FullAccessAllowed() const;
@@ -151,7 +163,8 @@ struct Machine::State {
 
   std::vector<FaultRule> faults;
   std::vector<CallRecord> calls;
-  bool recordCalls = true;
+  bool recordCalls = true;            // whether calls keeps a record of each call
+  std::uint64_t callCount = 0;        // every call, recorded or not
   std::vector<std::string> iniLines;  // machine.ini as loaded, to keep what is not ours
 
   plat::DWORD lastError = 0;
@@ -175,6 +188,16 @@ struct Machine::State {
   bool Fault(std::string_view operation, std::string_view target, plat::DWORD* code = nullptr);
   bool Fault2(std::string_view operation, std::string_view target1, std::string_view target2,
               plat::DWORD* code = nullptr);
+  // The same for a call whose target text costs more to build than the call
+  // itself: target() runs only when the log or a rule will read it.
+  template <typename MakeTarget>
+  bool FaultOn(std::string_view operation, MakeTarget&& target, plat::DWORD* code = nullptr) {
+    if (!recordCalls && faults.empty()) {
+      ++callCount;
+      return false;
+    }
+    return Fault(operation, target(), code);
+  }
   const FaultRule* MatchFault(std::string_view operation, std::string_view target) const;
 
   // ---- File system helpers, by Windows path ----

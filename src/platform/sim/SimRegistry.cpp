@@ -21,9 +21,10 @@ class SimRegistry final : public plat::IRegistry {
                            plat::HKey* result) override {
     *result = 0;
     auto base = s_.NodeOf(parent);
-    std::string path = Target(base, subKey);
     plat::DWORD code = 0;
-    if (s_.Fault("RegOpenKey", path, &code)) return static_cast<plat::LONG>(code);
+    if (s_.FaultOn(
+            "RegOpenKey", [&] { return Target(base, subKey); }, &code))
+      return static_cast<plat::LONG>(code);
     if (!base) return plat::kErrorInvalidHandle;
     if (base->deleted) return plat::kErrorKeyDeleted;
     RegNode* node = subKey == nullptr ? base.get() : RegistryTree::Walk(base.get(), subKey);
@@ -38,9 +39,10 @@ class SimRegistry final : public plat::IRegistry {
                              plat::DWORD* disposition) override {
     *result = 0;
     auto base = s_.NodeOf(parent);
-    std::string path = Target(base, subKey);
     plat::DWORD code = 0;
-    if (s_.Fault("RegCreateKey", path, &code)) return static_cast<plat::LONG>(code);
+    if (s_.FaultOn(
+            "RegCreateKey", [&] { return Target(base, subKey); }, &code))
+      return static_cast<plat::LONG>(code);
     if (!base) return plat::kErrorInvalidHandle;
     if (base->deleted) return plat::kErrorKeyDeleted;
     RegNode* existing = subKey == nullptr ? base.get() : RegistryTree::Walk(base.get(), subKey);
@@ -61,9 +63,10 @@ class SimRegistry final : public plat::IRegistry {
   plat::LONG RegQueryValueExA(plat::HKey key, const char* valueName, plat::DWORD* type,
                               plat::BYTE* data, plat::DWORD* dataSize) override {
     auto node = s_.NodeOf(key);
-    std::string name = valueName != nullptr ? valueName : "";
+    std::string_view name = valueName != nullptr ? valueName : "";
     plat::DWORD code = 0;
-    if (s_.Fault("RegQueryValue", Target(node, nullptr) + "\\" + name, &code))
+    if (s_.FaultOn(
+            "RegQueryValue", [&] { return ValueTarget(node, name); }, &code))
       return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
@@ -77,9 +80,10 @@ class SimRegistry final : public plat::IRegistry {
   plat::LONG RegSetValueExA(plat::HKey key, const char* valueName, plat::DWORD type,
                             const plat::BYTE* data, plat::DWORD dataSize) override {
     auto node = s_.NodeOf(key);
-    std::string name = valueName != nullptr ? valueName : "";
+    std::string_view name = valueName != nullptr ? valueName : "";
     plat::DWORD code = 0;
-    if (s_.Fault("RegSetValue", Target(node, nullptr) + "\\" + name, &code))
+    if (s_.FaultOn(
+            "RegSetValue", [&] { return ValueTarget(node, name); }, &code))
       return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
@@ -107,7 +111,8 @@ class SimRegistry final : public plat::IRegistry {
                            plat::DWORD* type, plat::BYTE* data, plat::DWORD* dataSize) override {
     auto node = s_.NodeOf(key);
     plat::DWORD code = 0;
-    if (s_.Fault("RegEnumValue", Target(node, nullptr), &code))
+    if (s_.FaultOn(
+            "RegEnumValue", [&] { return Target(node, nullptr); }, &code))
       return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
@@ -124,9 +129,10 @@ class SimRegistry final : public plat::IRegistry {
 
   plat::LONG RegDeleteKeyA(plat::HKey parent, const char* subKey) override {
     auto base = s_.NodeOf(parent);
-    std::string path = Target(base, subKey);
     plat::DWORD code = 0;
-    if (s_.Fault("RegDeleteKey", path, &code)) return static_cast<plat::LONG>(code);
+    if (s_.FaultOn(
+            "RegDeleteKey", [&] { return Target(base, subKey); }, &code))
+      return static_cast<plat::LONG>(code);
     if (!base) return plat::kErrorInvalidHandle;
     if (base->deleted) return plat::kErrorKeyDeleted;
     if (subKey == nullptr || subKey[0] == '\0') return plat::kErrorInvalidParameter;
@@ -147,9 +153,10 @@ class SimRegistry final : public plat::IRegistry {
 
   plat::LONG RegDeleteValueA(plat::HKey key, const char* valueName) override {
     auto node = s_.NodeOf(key);
-    std::string name = valueName != nullptr ? valueName : "";
+    std::string_view name = valueName != nullptr ? valueName : "";
     plat::DWORD code = 0;
-    if (s_.Fault("RegDeleteValue", Target(node, nullptr) + "\\" + name, &code))
+    if (s_.FaultOn(
+            "RegDeleteValue", [&] { return ValueTarget(node, name); }, &code))
       return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
@@ -182,6 +189,13 @@ class SimRegistry final : public plat::IRegistry {
     return path;
   }
 
+  static std::string ValueTarget(const std::shared_ptr<RegNode>& node, std::string_view name) {
+    std::string path = Target(node, nullptr);
+    path += '\\';
+    path += name;
+    return path;
+  }
+
   plat::DWORD AccessOf(plat::HKey key) const {
     if (s_.registry.Root(key) != nullptr) return plat::kKeyAllAccess;
     auto it = s_.openKeys.find(key);
@@ -198,10 +212,13 @@ class SimRegistry final : public plat::IRegistry {
                      const char* op) {
     auto node = s_.NodeOf(key);
     plat::DWORD code = 0;
-    if (s_.Fault(op, Target(node, nullptr), &code)) return static_cast<plat::LONG>(code);
+    if (s_.FaultOn(
+            op, [&] { return Target(node, nullptr); }, &code))
+      return static_cast<plat::LONG>(code);
     if (!node) return plat::kErrorInvalidHandle;
     if (node->deleted) return plat::kErrorKeyDeleted;
     if (index >= node->subkeys.size()) return plat::kErrorNoMoreItems;
+    node->lastEnumerated = index;
     const std::string& child = node->subkeys[index]->name;
     if (child.size() + 1 > *nameSize) return plat::kErrorMoreData;
     std::memcpy(name, child.c_str(), child.size() + 1);
