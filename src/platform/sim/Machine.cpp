@@ -207,10 +207,11 @@ std::unique_ptr<Machine> Machine::Load(const fs::path& folder, std::string* erro
     *error = "registry.reg: cannot be read in " + folder.string();
     return nullptr;
   }
-  if (!ReadRegFile(reg, &state->registry, error)) return nullptr;
+  RegistryTree read;
+  if (!ReadRegFile(reg, &read, error)) return nullptr;
   for (const auto& [path, marks] : ini.acl) {
-    RegNode* node = state->registry.Find(path);
-    if (node == nullptr) node = state->registry.Create(path);
+    RegNode* node = read.Find(path);
+    if (node == nullptr) node = read.Create(path);
     if (node == nullptr) {
       *error = "machine.ini: [Acl] names a key outside HKLM and HKCU: " + path;
       return nullptr;
@@ -231,8 +232,12 @@ std::unique_ptr<Machine> Machine::Load(const fs::path& folder, std::string* erro
   }
   // Only a machine that loaded whole gets its empty drive folders.
   for (const auto& [letter, host] : state->drives) fs::create_directories(host, ec);
-  state->registryAtLoad = state->registry;
-  state->registryOnDisk = state->registry;
+  // Copies of what was read, not the tree the reader built among its own
+  // scraps: a copy lays out each key next to its values, in the order of a
+  // walk over the subkeys.
+  state->registry = read;
+  state->registryAtLoad = read;
+  state->registryOnDisk = read;
   state->attributesAtLoad = state->attributes;
   state->attributesOnDisk = state->attributes;
   return std::unique_ptr<Machine>(new Machine(std::move(state)));
