@@ -7,8 +7,15 @@
 // what a call costs the simulated machine at each size. Exits 1 when a sweep
 // deleted the wrong keys.
 //
+// The machine is saved and loaded again before it is measured, as setup-sim
+// meets a machine folder. Its call log is off for the measure: it is the sim's
+// record for tests, and at 650,000 calls its memory, not the sweeps, would be
+// what grows. A second line times the same sweeps with the log kept, for
+// comparison only.
+//
 //   bench_class_key_sweep [--small N] [--large N]
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,7 +80,7 @@ struct Result {
 
 // Builds the registry once; each round puts the adapter's keys back and times
 // both sweeps. The best round counts.
-Result Measure(int otherKeys, bool win2kXp, int rounds) {
+Result Measure(int otherKeys, bool win2kXp, int rounds, bool keepCallLog) {
   std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                  ("bench-class-key-sweep-" + std::to_string(otherKeys));
   std::filesystem::remove_all(folder);
@@ -85,7 +92,6 @@ Result Measure(int otherKeys, bool win2kXp, int rounds) {
     os.systemFolder = "C:\\WINDOWS\\SYSTEM";
   }
   auto machine = sim::Machine::Create(folder, os);
-  sim::Machine& m = *machine;
   const std::string& portsKey = win2kXp ? kPortsNt : kPorts9x;
   const std::string& usbKey = win2kXp ? kUsbNt : kUsb9x;
   const int perClass = otherKeys / 2;
@@ -94,9 +100,17 @@ Result Measure(int otherKeys, bool win2kXp, int rounds) {
     const std::string& classKey = ports ? portsKey : usbKey;
     for (int i = 0, other = 0; i < total; ++i)
       if (!IsAdapterSlot(i, total) || other >= perClass) {
-        WriteOtherDriver(m, classKey + "\\" + KeyName(i), win2kXp, ports, other++);
+        WriteOtherDriver(*machine, classKey + "\\" + KeyName(i), win2kXp, ports, other++);
       }
   }
+
+  std::string error;
+  if (!machine->Save(&error) || !(machine = sim::Machine::Load(folder, &error))) {
+    std::fprintf(stderr, "bench_class_key_sweep: %s\n", error.c_str());
+    std::exit(2);
+  }
+  sim::Machine& m = *machine;
+  m.Internal().recordCalls = keepCallLog;
 
   CSetupApp app(m.Os());
   app.m_nDisplayError = 1;
@@ -108,9 +122,10 @@ Result Measure(int otherKeys, bool win2kXp, int rounds) {
       for (int i = 0; i < total; ++i)
         if (IsAdapterSlot(i, total))
           WriteAdapterDriver(m, (ports ? portsKey : usbKey) + "\\" + KeyName(i), win2kXp, ports);
-    // The machine's call log grows with every call; its memory is kept from
-    // round to round so that fresh pages are not what is measured.
+    // When kept, the log's memory is reused from round to round so that fresh
+    // pages are not what is measured.
     m.Internal().calls.clear();
+    const std::uint64_t callsBefore = m.Internal().callCount;
 
     CDriverRemover remover(m.Os(), app);
     remover.m_bWin2kXp = win2kXp ? 1 : 0;
@@ -120,7 +135,7 @@ Result Measure(int otherKeys, bool win2kXp, int rounds) {
     remover.DeleteUsbClassKeys();
     double elapsed = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
     result.seconds = std::min(result.seconds, elapsed);
-    result.callsPerKey = static_cast<double>(m.Calls().size()) / (2 * total);
+    result.callsPerKey = static_cast<double>(m.Internal().callCount - callsBefore) / (2 * total);
 
     // Exactly the adapter's keys are gone.
     for (const std::string& classKey : {portsKey, usbKey})
@@ -141,19 +156,23 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--large") == 0) large = std::atoi(argv[i + 1]);
   }
   bool ok = true, goal = true;
-  for (bool win2kXp : {true, false}) {
-    Result a = Measure(small, win2kXp, 50);
-    Result b = Measure(large, win2kXp, 5);
-    double ratio = b.seconds / a.seconds;
-    std::printf(
-        "%-8s %7d keys: %8.4f s (%.2f calls/key)   %7d keys: %8.4f s (%.2f calls/key)   "
-        "ratio %6.1f for %.0f times the keys%s\n",
-        win2kXp ? "2000/XP" : "98/Me", small, a.seconds, a.callsPerKey, large, b.seconds,
-        b.callsPerKey, ratio, static_cast<double>(large) / small,
-        a.correct && b.correct ? "" : "   WRONG RESULT");
-    ok = ok && a.correct && b.correct;
-    goal = goal && ratio <= 1.2 * large / small;
+  for (bool keepCallLog : {false, true}) {
+    if (keepCallLog) std::printf("with the machine's call log kept (for comparison):\n");
+    for (bool win2kXp : {true, false}) {
+      Result a = Measure(small, win2kXp, 50, keepCallLog);
+      Result b = Measure(large, win2kXp, 15, keepCallLog);
+      double ratio = b.seconds / a.seconds;
+      std::printf(
+          "%-8s %7d keys: %8.4f s (%.2f calls/key)   %7d keys: %8.4f s (%.2f calls/key)   "
+          "ratio %6.1f for %.0f times the keys%s\n",
+          win2kXp ? "2000/XP" : "98/Me", small, a.seconds, a.callsPerKey, large, b.seconds,
+          b.callsPerKey, ratio, static_cast<double>(large) / small,
+          a.correct && b.correct ? "" : "   WRONG RESULT");
+      ok = ok && a.correct && b.correct;
+      if (!keepCallLog) goal = goal && ratio <= 1.2 * large / small;
+    }
+    if (!keepCallLog)
+      std::printf("goal (ratio at most %.0f): %s\n", 1.2 * large / small, goal ? "met" : "missed");
   }
-  std::printf("goal (ratio at most %.0f): %s\n", 1.2 * large / small, goal ? "met" : "missed");
   return ok ? 0 : 1;
 }
