@@ -232,12 +232,12 @@ std::unique_ptr<Machine> Machine::Load(const fs::path& folder, std::string* erro
   }
   // Only a machine that loaded whole gets its empty drive folders.
   for (const auto& [letter, host] : state->drives) fs::create_directories(host, ec);
-  // Copies of what was read, not the tree the reader built among its own
-  // scraps: a copy lays out each key next to its values, in the order of a
-  // walk over the subkeys.
+  // The registry the program walks is a copy of what was read, not the tree
+  // the reader built among its own scraps: a copy lays out each key next to
+  // its values, in the order of a walk over the subkeys.
   state->registry = read;
   state->registryAtLoad = read;
-  state->registryOnDisk = read;
+  state->registryOnDisk = std::move(read);
   state->attributesAtLoad = state->attributes;
   state->attributesOnDisk = state->attributes;
   return std::unique_ptr<Machine>(new Machine(std::move(state)));

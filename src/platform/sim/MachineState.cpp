@@ -76,8 +76,7 @@ RegNode* ChildIndex::Find(std::string_view name) const {
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
     const Slot& slot = slots_[i];
     if (slot.node == nullptr) return nullptr;
-    if (slot.hash == hash && slot.node != Erased() && EqualNoCase(slot.node->name, name))
-      return slot.node;
+    if (slot.hash == hash && Live(slot) && EqualNoCase(slot.node->name, name)) return slot.node;
   }
 }
 
@@ -85,7 +84,7 @@ void ChildIndex::Insert(RegNode* child) {
   if (2 * (used_ + 1) > slots_.size()) Grow();
   const std::size_t hash = Hash(child->name), mask = slots_.size() - 1;
   std::size_t i = hash & mask;
-  while (slots_[i].node != nullptr && slots_[i].node != Erased()) i = (i + 1) & mask;
+  while (Live(slots_[i])) i = (i + 1) & mask;
   if (slots_[i].node == nullptr) ++used_;
   slots_[i] = Slot{hash, child};
 }
@@ -106,7 +105,7 @@ void ChildIndex::Erase(const RegNode* child) {
 // only churns keeps its size.
 void ChildIndex::Grow() {
   std::size_t live = 0;
-  for (const Slot& slot : slots_) live += slot.node != nullptr && slot.node != Erased();
+  for (const Slot& slot : slots_) live += Live(slot);
   std::size_t size = 8;
   while (size < 4 * (live + 1)) size *= 2;
   std::vector<Slot> old(size);
@@ -114,7 +113,7 @@ void ChildIndex::Grow() {
   used_ = 0;
   const std::size_t mask = slots_.size() - 1;
   for (const Slot& slot : old) {
-    if (slot.node == nullptr || slot.node == Erased()) continue;
+    if (!Live(slot)) continue;
     std::size_t i = slot.hash & mask;
     while (slots_[i].node != nullptr) i = (i + 1) & mask;
     slots_[i] = slot;
@@ -250,30 +249,26 @@ void Visit(const RegNode& node, const std::function<void(const RegNode&)>& visit
   for (const auto& child : node.subkeys) Visit(*child, visit);
 }
 
-// Splits "a\\b\\c" into its non-empty components.
-std::vector<std::string_view> SplitKeyPath(std::string_view path) {
-  std::vector<std::string_view> parts;
+// Calls part(component) for each non-empty component of "a\\b\\c", in order,
+// until it returns false.
+template <typename Part>
+void ForEachPathPart(std::string_view path, Part part) {
   std::size_t start = 0;
   for (std::size_t i = 0; i <= path.size(); ++i) {
     if (i == path.size() || path[i] == '\\') {
-      if (i > start) parts.push_back(path.substr(start, i - start));
+      if (i > start && !part(path.substr(start, i - start))) return;
       start = i + 1;
     }
   }
-  return parts;
 }
 
-// Calls step with each non-empty component of "a\\b\\c" until it returns null.
-template <typename Step>
-RegNode* ForEachKeyPart(RegNode* node, std::string_view path, Step step) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= path.size() && node != nullptr; ++i) {
-    if (i == path.size() || path[i] == '\\') {
-      if (i > start) node = step(node, path.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  return node;
+std::vector<std::string_view> SplitKeyPath(std::string_view path) {
+  std::vector<std::string_view> parts;
+  ForEachPathPart(path, [&](std::string_view part) {
+    parts.push_back(part);
+    return true;
+  });
+  return parts;
 }
 }  // namespace
 
@@ -303,13 +298,19 @@ RegNode* RegistryTree::Root(plat::HKey predefined) const {
 }
 
 RegNode* RegistryTree::Walk(RegNode* node, std::string_view sub) {
-  return ForEachKeyPart(node, sub,
-                        [](RegNode* at, std::string_view part) { return at->Child(part); });
+  ForEachPathPart(sub, [&](std::string_view part) {
+    node = node == nullptr ? nullptr : node->Child(part);
+    return node != nullptr;
+  });
+  return node;
 }
 
 RegNode* RegistryTree::CreateBelow(RegNode* node, std::string_view sub) {
-  return ForEachKeyPart(node, sub,
-                        [](RegNode* at, std::string_view part) { return at->AddChild(part); });
+  ForEachPathPart(sub, [&](std::string_view part) {
+    node = node->AddChild(part);
+    return true;
+  });
+  return node;
 }
 
 RegNode* RegistryTree::Find(std::string_view path) const {

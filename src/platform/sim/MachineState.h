@@ -51,6 +51,7 @@ class ChildIndex {
     RegNode* node = nullptr;  // null: never used; Erased(): free again
   };
   static RegNode* Erased();
+  static bool Live(const Slot& slot) { return slot.node != nullptr && slot.node != Erased(); }
   static std::size_t Hash(std::string_view name);
   void Grow();
   std::vector<Slot> slots_;  // a power of two in size, at most half in use
@@ -96,6 +97,8 @@ class RegistryTree {
   RegistryTree();
   RegistryTree(const RegistryTree& other);  // deep copy
   RegistryTree& operator=(const RegistryTree& other);
+  RegistryTree(RegistryTree&& other) = default;
+  RegistryTree& operator=(RegistryTree&& other) = default;
 
   // Roots by short name "HKLM"/"HKCU" or long "HKEY_LOCAL_MACHINE"/"HKEY_CURRENT_USER".
   RegNode* Root(std::string_view rootName) const;
