@@ -5,7 +5,8 @@ foreach(target test_faults test_badinput)
     target_sources(${target} PRIVATE
       ${CMAKE_SOURCE_DIR}/tools/setup-sim/SampleMachine.cpp
       ${CMAKE_SOURCE_DIR}/tools/setup-sim/RunReport.cpp)
-    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tools/setup-sim)
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tools/setup-sim
+                                                 ${CMAKE_SOURCE_DIR}/tools)
   endif()
 endforeach()
 

@@ -74,7 +74,7 @@ target_link_libraries(runtimecheck PRIVATE ${SETUP_RUNTIME_LIBRARIES})
 file(GLOB UIDRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/uidriver/*.cpp)
 if(UIDRIVER_SOURCES)
   add_executable(uidriver ${UIDRIVER_SOURCES})
-  target_include_directories(uidriver PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(uidriver PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tools)
   target_link_options(uidriver PRIVATE -s)
   # Message boxes of known kinds for the driver's own check.
   add_executable(uidriverdemo ${CMAKE_SOURCE_DIR}/tools/uidriverdemo/uidriverdemo.cpp)

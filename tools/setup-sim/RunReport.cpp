@@ -2,13 +2,18 @@
 
 #include <map>
 
-#include "Json.h"
 #include "app/CSetupApp.h"
+#include "common/DialogStates.h"
+#include "common/Json.h"
 
 namespace setupsim {
 namespace {
 
-const char* Buttons(const sim::ControlState& control) { return control.enabled ? "enabled" : "disabled"; }
+using report::JsonString;
+
+const char* Buttons(const sim::ControlState& control) {
+  return control.enabled ? "enabled" : "disabled";
+}
 
 std::string Indent(const std::string& text, const std::string& prefix) {
   std::string out = prefix;
@@ -20,34 +25,19 @@ std::string Indent(const std::string& text, const std::string& prefix) {
 }
 
 std::string ControlJson(const sim::ControlState& control) {
-  return "{\"text\": " + JsonString(control.text) + ", \"enabled\": " + (control.enabled ? "true" : "false") +
+  return "{\"text\": " + JsonString(control.text) +
+         ", \"enabled\": " + (control.enabled ? "true" : "false") +
          ", \"focused\": " + (control.focused ? "true" : "false") + "}";
 }
 
 // The group a change belongs to in the text report: its drive or registry root.
 std::string GroupOf(const sim::Change& change) {
-  if (change.kind == "key" || change.kind == "value" || change.kind == "acl") return change.path.substr(0, 4);
+  if (change.kind == "key" || change.kind == "value" || change.kind == "acl")
+    return change.path.substr(0, 4);
   return change.path.substr(0, 2);
 }
 
 }  // namespace
-
-std::string StateName(const sim::DialogSnapshot& s) {
-  bool installIsInstall = s.install.text == "&Install";
-  bool exitIsExit = s.exit.text == "&Exit";
-  if (s.status == 1 && installIsInstall && s.install.enabled && exitIsExit && s.exit.enabled) return "Ready";
-  if (s.status == 7 && !s.install.enabled && !s.exit.enabled) return "Installing";
-  if (s.status == 3 && s.install.text == "Reboot Now" && s.exit.text == "Reboot Later") {
-    if (s.install.enabled && s.exit.enabled) return "Restart offered";
-    if (!s.install.enabled && !s.exit.enabled) return "Restarting";
-  }
-  if (!s.install.enabled && s.exit.enabled && installIsInstall && exitIsExit) {
-    if (s.status == 6) return "Completed";
-    if (s.status == 4) return "Update declined";
-    if (s.status == 5) return "Failed";
-  }
-  return "";
-}
 
 RunOutcome RunSetup(sim::Machine& machine, const RunOptions& options) {
   using sim::UserAction;
@@ -63,24 +53,14 @@ RunOutcome RunSetup(sim::Machine& machine, const RunOptions& options) {
 
   RunOutcome outcome;
   outcome.flavour = app.m_bWin2kXp ? "win2k&xp" : "win98&me";
-  bool installing = false;
   for (const sim::DialogSnapshot& snapshot : machine.DialogHistory()) {
-    std::string name = StateName(snapshot);
+    std::string name = report::StateName(snapshot);
     if (name.empty()) continue;
     if (outcome.states.empty() || outcome.states.back() != name) outcome.states.push_back(name);
-    if (name == "Installing") installing = true;
-    if (!installing) continue;
-    if (name == "Restart offered") {
-      outcome.result = 1;
-      outcome.rebootNeeded = true;
-    } else if (name == "Completed") {
-      outcome.result = 1;
-    } else if (name == "Update declined") {
-      outcome.result = 2;
-    } else if (name == "Failed") {
-      outcome.result = 0;
-    }
   }
+  report::StatesOutcome said = report::OutcomeOf(outcome.states);
+  outcome.result = said.result;
+  outcome.rebootNeeded = said.rebootNeeded;
   if (!machine.DialogHistory().empty()) outcome.last = machine.DialogHistory().back();
   outcome.boxes = machine.MessageBoxes();
   outcome.restart = machine.Restart();
@@ -95,21 +75,22 @@ std::string TextReport(const RunOutcome& o) {
   out += o.rebootNeeded ? ", restart needed" : "";
   out += "  [flavour " + o.flavour + "]\n";
   out += "Dialog:\n" + Indent(o.last.statusText, "  | ") + "\n";
-  out += "  [" + o.last.install.text + ": " + Buttons(o.last.install) + "]  [" + o.last.exit.text + ": " +
-         Buttons(o.last.exit) + "]" + (o.last.ended.empty() ? "  (still open)" : "  ended with " + o.last.ended) +
-         "\n";
+  out += "  [" + o.last.install.text + ": " + Buttons(o.last.install) + "]  [" + o.last.exit.text +
+         ": " + Buttons(o.last.exit) + "]" +
+         (o.last.ended.empty() ? "  (still open)" : "  ended with " + o.last.ended) + "\n";
   out += "States: ";
   for (std::size_t i = 0; i < o.states.size(); ++i) out += (i ? " -> " : "") + o.states[i];
   out += "\n";
-  out += "Restart: " + std::string(o.restart.requested ? "requested, flags " + std::to_string(o.restart.flags)
-                                                       : "not requested") +
+  out += "Restart: " +
+         std::string(o.restart.requested ? "requested, flags " + std::to_string(o.restart.flags)
+                                         : "not requested") +
          "\n";
   out += "\nMessage boxes (" + std::to_string(o.boxes.size()) + "):\n";
   int n = 0;
   for (const sim::MessageBoxRecord& box : o.boxes) {
-    out += "  " + std::to_string(++n) + ". \"" + box.caption + "\" (" + box.icon + ", " + box.buttons +
-           ", owner " + box.owner + ", answered " + box.answer + ", status " + std::to_string(box.statusWhileShown) +
-           ")\n";
+    out += "  " + std::to_string(++n) + ". \"" + box.caption + "\" (" + box.icon + ", " +
+           box.buttons + ", owner " + box.owner + ", answered " + box.answer + ", status " +
+           std::to_string(box.statusWhileShown) + ")\n";
     out += Indent(box.text, "     | ") + "\n";
   }
   std::map<std::string, std::vector<const sim::Change*>> groups;
@@ -132,17 +113,22 @@ std::string JsonReport(const RunOutcome& o) {
   out += "  \"flavour\": " + JsonString(o.flavour) + ",\n";
   if (o.result) out += "  \"result\": " + std::to_string(*o.result) + ",\n";
   out += std::string("  \"rebootNeeded\": ") + (o.rebootNeeded ? "true" : "false") + ",\n";
-  out += "  \"dialog\": {\"status\": " + std::to_string(o.last.status) + ", \"statusText\": " +
-         JsonString(o.last.statusText) + ", \"install\": " + ControlJson(o.last.install) +
+  out += "  \"dialog\": {\"status\": " + std::to_string(o.last.status) +
+         ", \"statusText\": " + JsonString(o.last.statusText) +
+         ", \"install\": " + ControlJson(o.last.install) +
          ", \"exit\": " + ControlJson(o.last.exit) + ", \"states\": [";
-  for (std::size_t i = 0; i < o.states.size(); ++i) out += (i ? ", " : "") + JsonString(o.states[i]);
-  out += "], \"ended\": " + (o.last.ended.empty() ? std::string("null") : JsonString(o.last.ended)) + "},\n";
+  for (std::size_t i = 0; i < o.states.size(); ++i)
+    out += (i ? ", " : "") + JsonString(o.states[i]);
+  out +=
+      "], \"ended\": " + (o.last.ended.empty() ? std::string("null") : JsonString(o.last.ended)) +
+      "},\n";
   out += "  \"messageBoxes\": [";
   for (std::size_t i = 0; i < o.boxes.size(); ++i) {
     const sim::MessageBoxRecord& b = o.boxes[i];
-    out += std::string(i ? "," : "") + "\n    {\"owner\": " + JsonString(b.owner) + ", \"caption\": " +
-           JsonString(b.caption) + ", \"text\": " + JsonString(b.text) + ", \"icon\": " + JsonString(b.icon) +
-           ", \"buttons\": " + JsonString(b.buttons) + ", \"answer\": " + JsonString(b.answer) +
+    out += std::string(i ? "," : "") + "\n    {\"owner\": " + JsonString(b.owner) +
+           ", \"caption\": " + JsonString(b.caption) + ", \"text\": " + JsonString(b.text) +
+           ", \"icon\": " + JsonString(b.icon) + ", \"buttons\": " + JsonString(b.buttons) +
+           ", \"answer\": " + JsonString(b.answer) +
            ", \"statusWhileShown\": " + std::to_string(b.statusWhileShown) + "}";
   }
   out += o.boxes.empty() ? "],\n" : "\n  ],\n";
@@ -151,8 +137,8 @@ std::string JsonReport(const RunOutcome& o) {
   out += "  \"changes\": [";
   for (std::size_t i = 0; i < o.changes.size(); ++i) {
     const sim::Change& c = o.changes[i];
-    out += std::string(i ? "," : "") + "\n    {\"kind\": " + JsonString(c.kind) + ", \"op\": " + JsonString(c.op) +
-           ", \"path\": " + JsonString(c.path);
+    out += std::string(i ? "," : "") + "\n    {\"kind\": " + JsonString(c.kind) +
+           ", \"op\": " + JsonString(c.op) + ", \"path\": " + JsonString(c.path);
     if (!c.detail.empty()) out += ", \"detail\": " + JsonString(c.detail);
     out += "}";
   }

@@ -17,11 +17,11 @@ struct RunOptions {
 };
 
 struct RunOutcome {
-  std::string flavour;               // "win2k&xp" or "win98&me"
-  std::optional<int> result;         // absent when Install was never pressed
+  std::string flavour;        // "win2k&xp" or "win98&me"
+  std::optional<int> result;  // absent when Install was never pressed
   bool rebootNeeded = false;
-  std::vector<std::string> states;   // named dialog states passed through
-  sim::DialogSnapshot last;          // the dialog as last seen
+  std::vector<std::string> states;  // named dialog states passed through
+  sim::DialogSnapshot last;         // the dialog as last seen
   std::vector<sim::MessageBoxRecord> boxes;
   sim::RestartRecord restart;
   std::vector<sim::Change> changes;
@@ -31,9 +31,6 @@ struct RunOutcome {
 // presses the button `then` asks for, and collects what happened. The caller
 // saves the machine.
 RunOutcome RunSetup(sim::Machine& machine, const RunOptions& options);
-
-// The name of the dialog state a snapshot shows, or "" between states.
-std::string StateName(const sim::DialogSnapshot& snapshot);
 
 std::string TextReport(const RunOutcome& outcome);
 std::string JsonReport(const RunOutcome& outcome);

@@ -2,42 +2,13 @@
 
 #include <cstdio>
 
-#include "res/StringTable.h"
+#include "common/DialogStates.h"
+#include "common/Json.h"
 
 namespace uidriver {
 namespace {
 
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20 || c >= 0x7F) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
+using report::JsonString;
 
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
@@ -55,53 +26,12 @@ bool DialogSeen::operator==(const DialogSeen& o) const {
          exit.focused == o.exit.focused;
 }
 
-int StatusIdOf(const std::string& text) {
-  for (int id = res::kFirstString; id <= res::kLastString; ++id) {
-    if (text == res::kStrings[id]) return id;
-  }
-  return 0;
-}
-
-std::string StateName(const DialogSeen& s) {
-  bool installIsInstall = s.install.text == "&Install";
-  bool exitIsExit = s.exit.text == "&Exit";
-  if (s.status == 1 && installIsInstall && s.install.enabled && exitIsExit && s.exit.enabled)
-    return "Ready";
-  if (s.status == 7 && !s.install.enabled && !s.exit.enabled) return "Installing";
-  if (s.status == 3 && s.install.text == "Reboot Now" && s.exit.text == "Reboot Later") {
-    if (s.install.enabled && s.exit.enabled) return "Restart offered";
-    if (!s.install.enabled && !s.exit.enabled) return "Restarting";
-  }
-  if (!s.install.enabled && s.exit.enabled && installIsInstall && exitIsExit) {
-    if (s.status == 6) return "Completed";
-    if (s.status == 4) return "Update declined";
-    if (s.status == 5) return "Failed";
-  }
-  return "";
-}
-
 std::string Json(const RunReport& r) {
   std::string out = "{\n";
   // The result and the restart need follow from the states, as setup-sim reads them.
-  bool installing = false;
-  int result = -1;
-  bool rebootNeeded = false;
-  for (const std::string& name : r.states) {
-    if (name == "Installing") installing = true;
-    if (!installing) continue;
-    if (name == "Restart offered") {
-      result = 1;
-      rebootNeeded = true;
-    } else if (name == "Completed") {
-      result = 1;
-    } else if (name == "Update declined") {
-      result = 2;
-    } else if (name == "Failed") {
-      result = 0;
-    }
-  }
-  if (result >= 0) out += "  \"result\": " + std::to_string(result) + ",\n";
-  out += std::string("  \"rebootNeeded\": ") + Bool(rebootNeeded) + ",\n";
+  report::StatesOutcome said = report::OutcomeOf(r.states);
+  if (said.result) out += "  \"result\": " + std::to_string(*said.result) + ",\n";
+  out += std::string("  \"rebootNeeded\": ") + Bool(said.rebootNeeded) + ",\n";
   out += "  \"dialog\": {\"status\": " + std::to_string(r.last.status) +
          ", \"statusText\": " + JsonString(r.last.statusText) +
          ", \"install\": " + ButtonJson(r.last.install) + ", \"exit\": " + ButtonJson(r.last.exit) +

@@ -50,13 +50,6 @@ struct RunReport {
   bool terminated = false;  // the program did not end by itself and was ended
 };
 
-// The string id whose text the status shows, or 0.
-int StatusIdOf(const std::string& text);
-
-// The name of the state a dialog shows ("Ready", "Installing", "Restart offered",
-// "Restarting", "Completed", "Update declined", "Failed"), or "" between states.
-std::string StateName(const DialogSeen& dialog);
-
 std::string Json(const RunReport& report);
 
 }  // namespace uidriver

@@ -51,6 +51,8 @@
 #include "Report.h"
 #include "Transcript.h"
 #include "WindowQuery.h"
+#include "common/DialogStates.h"
+#include "res/StatusId.h"
 
 namespace uidriver {
 namespace {
@@ -297,7 +299,7 @@ class Driver {
     DialogSeen seen;
     ControlState status = ReadControl(dialog_, 1000);
     seen.statusText = status.text;
-    seen.status = StatusIdOf(status.text);
+    seen.status = res::StatusIdOf(status.text);
     for (auto [id, button] : {std::pair<int, ButtonSeen*>{1, &seen.install}, {1001, &seen.exit}}) {
       ControlState c = ReadControl(dialog_, id);
       button->text = c.text;
@@ -317,7 +319,7 @@ class Driver {
     if (observed_ && seen == lastRead_) return;
     observed_ = true;
     lastRead_ = seen;
-    std::string name = StateName(seen);
+    std::string name = report::StateName(seen);
     out_.Line("dialog-state status=" + std::to_string(seen.status) +
               " install=" + Quote(seen.install.text) +
               (seen.install.enabled ? " enabled" : " disabled") + " exit=" + Quote(seen.exit.text) +
@@ -381,11 +383,11 @@ class Driver {
     seen.icon = state.icon;
     seen.buttons = state.buttons;
     seen.answer = state.buttons == "okcancel" ? questionAnswer : "ok";
-    seen.statusWhileShown = StatusIdOf(ReadControl(dialog_, 1000).text);
+    seen.statusWhileShown = res::StatusIdOf(ReadControl(dialog_, 1000).text);
     Observe();
     if (state.buttons == "okcancel" && !questionShot_) {
       questionShot_ = true;
-      Shot(ShotName(StateName(report_.last)) + "-question", box);
+      Shot(ShotName(report::StateName(report_.last)) + "-question", box);
     }
     out_.Line("box owner=" + seen.owner + " caption=" + Quote(seen.caption) +
               " text=" + Quote(seen.text) + " icon=" + seen.icon + " buttons=" + seen.buttons +
@@ -545,7 +547,7 @@ class Driver {
         const char* id = std::strchr(found, ',');
         const char* quote = std::strstr(found, " \"");
         if (id == nullptr || quote == nullptr || std::strtol(id + 1, nullptr, 16) != 1000) continue;
-        report_.statusSet.push_back(StatusIdOf(RelayText(quote + 2)));
+        report_.statusSet.push_back(res::StatusIdOf(RelayText(quote + 2)));
       }
     }
     std::fclose(file);

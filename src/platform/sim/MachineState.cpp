@@ -7,7 +7,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "res/StringTable.h"
+#include "res/StatusId.h"
 
 namespace fs = std::filesystem;
 
@@ -642,7 +642,7 @@ void Machine::State::TouchTree(std::string_view normalizedPath) {
 }
 
 void Machine::State::RecordDialog() {
-  dialog.status = StatusIdOf(dialog.statusText);
+  dialog.status = res::StatusIdOf(dialog.statusText);
   if (!dialogHistory.empty()) {
     const DialogSnapshot& last = dialogHistory.back();
     auto same = [](const ControlState& a, const ControlState& b) {
@@ -654,12 +654,6 @@ void Machine::State::RecordDialog() {
       return;
   }
   dialogHistory.push_back(dialog);
-}
-
-int Machine::State::StatusIdOf(std::string_view text) const {
-  for (int id = res::kFirstString; id <= res::kLastString; ++id)
-    if (text == res::kStrings[id]) return id;
-  return 0;
 }
 
 std::shared_ptr<RegNode> Machine::State::SharedOf(RegNode* node) const {

@@ -246,7 +246,6 @@ struct Machine::State {
 
   // ---- Dialog and boxes ----
   void RecordDialog();  // pushes dialog onto dialogHistory when it changed
-  int StatusIdOf(std::string_view text) const;
 
   // The services and the bundle the program receives.
   std::unique_ptr<plat::ISystem> system;

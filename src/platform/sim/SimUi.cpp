@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "platform/sim/MachineState.h"
-#include "res/StringTable.h"
+#include "res/StatusId.h"
 
 namespace sim {
 namespace {
@@ -176,7 +176,7 @@ class SimUi final : public plat::IUi {
     box.buttons = okCancel ? "okcancel" : "ok";
     int answer = okCancel ? s_.questionAnswer : plat::kIdOk;
     box.answer = answer == plat::kIdCancel ? "cancel" : "ok";
-    box.statusWhileShown = s_.dialogOpen ? s_.StatusIdOf(s_.dialog.statusText) : 0;
+    box.statusWhileShown = s_.dialogOpen ? res::StatusIdOf(s_.dialog.statusText) : 0;
     s_.messageBoxes.push_back(std::move(box));
     return answer;
   }
