@@ -46,12 +46,7 @@ done
 start=$(date +%s.%N)
 
 . "$root/tests/wine/wine-env.sh"
-work=$(mktemp -d)
-cleanup() {
-  wine_env_stop
-  [ -n "${KEEP_WINE_WORK-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
+wine_env_work
 wine_env_start_from "$template" "$work"
 
 rm -rf "$out"
@@ -86,7 +81,7 @@ wine "$work/uidriver.exe" --timeout 60000 --transcript "$(winepath -w "$out/driv
   --json "$(winepath -w "$out/wine.json")" --relay-log "$(winepath -w "$out/relay.log")" \
   "${shots[@]}" play "$answer" "$then" >"$work/uidriver.log" 2>&1 || status=$?
 if [ "$status" -ne 0 ] || [ ! -s "$out/wine.json" ]; then
-  # The program may still be up: the prefix's end (cleanup) ends it.
+  # The program may still be up: the prefix's end on exit ends it.
   echo "e2e: uidriver failed ($status)" >&2
   cat "$work/uidriver.log" >&2
   exit 1

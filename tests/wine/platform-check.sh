@@ -16,12 +16,7 @@ for f in win32check.exe runtimecheck.exe; do
 done
 
 . "$root/tests/wine/wine-env.sh"
-work=$(mktemp -d)
-cleanup() {
-  wine_env_stop
-  [ -n "${KEEP_WINE_WORK-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
+wine_env_work
 wine_env_start "$work"
 cp "$bin/win32check.exe" "$bin/runtimecheck.exe" "$work/"
 

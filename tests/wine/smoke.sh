@@ -22,12 +22,7 @@ for f in Setup.exe uidriver.exe uidriverdemo.exe; do
 done
 
 . "$root/tests/wine/wine-env.sh"
-work=$(mktemp -d)
-cleanup() {
-  wine_env_stop
-  [ -n "${KEEP_WINE_WORK-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
+wine_env_work
 WINE_VERSION=${WINE_VERSION-winxp} wine_env_start "$work"
 
 # The installation medium: the program beside the two flavour folders.

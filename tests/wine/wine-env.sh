@@ -5,6 +5,9 @@
 #                            the same, with the prefix copied from a booted
 #                            template (made first when missing, see wine_template)
 #   wine_env_stop            ends the prefix's processes and the display
+#   wine_env_work            sets work to a new throwaway folder, torn down on
+#                            exit: the prefix stopped, the folder removed unless
+#                            KEEP_WINE_WORK is set
 # Exits with status 77 (the tests' "skipped") when Wine cannot be had.
 
 wine_env_need() {
@@ -127,4 +130,9 @@ wine_env_stop() {
     wait "$WINE_ENV_XVFB" 2>/dev/null || true
     WINE_ENV_XVFB=
   fi
+}
+
+wine_env_work() {
+  work=$(mktemp -d)
+  trap 'wine_env_stop; [ -n "${KEEP_WINE_WORK-}" ] || rm -rf "$work"' EXIT
 }
