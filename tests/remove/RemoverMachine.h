@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/CSetupApp.h"
+#include "install/SetupMachine.h"
 #include "platform/sim/Machine.h"
 #include "remove/CDriverRemover.h"
 
@@ -42,27 +43,8 @@ inline constexpr const char* kShellFolders =
 inline constexpr const char* kUninstall =
     "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-inline sim::OsConfig OsXp() {
-  sim::OsConfig os;
-  os.platformId = plat::kVerPlatformWin32Nt;
-  os.major = 5;
-  os.minor = 1;
-  os.windowsFolder = "C:\\WINDOWS";
-  os.systemFolder = "C:\\WINDOWS\\System32";
-  return os;
-}
-
-inline sim::OsConfig Os98() {
-  sim::OsConfig os;
-  os.platformId = plat::kVerPlatformWin32Windows;
-  os.major = 4;
-  os.minor = 10;
-  os.build = 2222;
-  os.extendedVersionInfo = false;
-  os.windowsFolder = "C:\\WINDOWS";
-  os.systemFolder = "C:\\WINDOWS\\SYSTEM";
-  return os;
-}
+using setup_test::Os98;
+using setup_test::OsXp;
 
 // One RegEnumKeyA call: the key path, the index asked for, the name returned
 // ("" when the call failed).
