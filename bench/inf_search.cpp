@@ -32,6 +32,7 @@
 
 #include "filesearch/CFileFinder.h"
 #include "platform/sim/Machine.h"
+#include "remove/OemInfPurge.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -39,8 +40,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr const char* kText = "vyxuport.sys";
-constexpr const char* kMask = "**.inf*";
-constexpr plat::DWORD kPurgeAttributes = 0x927;
 
 // Plausible INF text: sections, models, file lists, strings.
 class InfWriter {
@@ -430,12 +429,7 @@ std::set<std::string> RunFinder(sim::Machine& machine, plat::Platform& os, const
   finder.SetCallback(CountFound, reinterpret_cast<FindUserValue>(&found));
   CFileFinderParams params;
   params.Reset();
-  params.m_strFolder = "C:\\WINDOWS\\inf";
-  params.m_strMask = kMask;
-  params.m_bSubfolders = 1;
-  params.m_dwFlags |= FIND_BY_ATTRIBUTES | FIND_BY_CONTENTS;
-  params.m_dwAttributes |= kPurgeAttributes;
-  params.m_strText = kText;
+  SetPurgeSearch(params, "C:\\WINDOWS\\inf", kText);
   finder.ClearResults();
   finder.Search(params);
   if (timing != nullptr) timing->runs.push_back(Seconds(Clock::now() - start));

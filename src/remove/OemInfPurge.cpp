@@ -31,6 +31,15 @@ void DeleteFoundInfFile(CFileFinder* finder, int event, FindUserValue /*userValu
   RemoveFile(finder->Os().files, path.c_str());
 }
 
+void SetPurgeSearch(CFileFinderParams& params, const char* folder, const char* text) {
+  params.m_strFolder = folder;
+  params.m_strMask = std::string("*") + kInfExtension + "*";
+  params.m_bSubfolders = 1;
+  params.m_dwFlags |= FIND_BY_ATTRIBUTES | FIND_BY_CONTENTS;
+  params.m_dwAttributes |= kPurgeAttributes;
+  params.m_strText = text;
+}
+
 void CDriverRemover::PurgeOemInfFiles() {
   CFileFinder finder(m_os);
   finder.SetCallback(DeleteFoundInfFile, reinterpret_cast<FindUserValue>(this));
@@ -44,15 +53,8 @@ void CDriverRemover::PurgeOemInfFiles() {
   if (length == 0 || length >= plat::kMaxPath) return;
   infFolder.Adopt();
   if (!infFolder.Append(kInfFolder)) return;
-  const std::string mask = std::string("*") + kInfExtension + "*";
-
   for (const char* driver : kDriverNames) {
-    params.m_strFolder = infFolder.c_str();
-    params.m_strMask = mask;
-    params.m_bSubfolders = 1;
-    params.m_dwFlags |= FIND_BY_ATTRIBUTES | FIND_BY_CONTENTS;
-    params.m_dwAttributes |= kPurgeAttributes;
-    params.m_strText = driver;
+    SetPurgeSearch(params, infFolder.c_str(), driver);
     finder.ClearResults();
     finder.Search(params);
   }
